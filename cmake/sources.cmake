@@ -31,3 +31,9 @@ if(ZR_WIN32)
   set_target_properties(ZuverAduz PROPERTIES PREFIX "" OUTPUT_NAME "ZuverAduz")
   target_link_options(ZuverAduz PRIVATE -Wl,--kill-at)
 endif()
+
+# Module resources ("DATA"): compiled by windres into the DLL, embedded by a
+# generated source in the native builds.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
+endif()

@@ -1,8 +1,11 @@
 // The exported class table: every class the command language can name, in
 // table order.  A class's parameter table chains to its base's.
-#include "ZR_command.h"
+#include "ZR_effect.h"
 
 extern "C" const ZR_class __ZR[] = {
     {"ZR_Object", ZR_Object::paramTable},
+    {"ZR_Soundpipe", ZR_Soundpipe::paramTable},
+    {"ZR_Buffer", ZR_Buffer::paramTable},
+    {"ZR_Effect", ZR_Effect::paramTable},
     {nullptr, nullptr},
 };

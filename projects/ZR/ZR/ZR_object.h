@@ -79,3 +79,14 @@ class ZR_EXPORT ZR_Apptpl {
 };
 
 ZR_EXPORT void ZR_initall();
+
+// The object a handler was given, if it names a live object of class T;
+// null otherwise (also for a null value).  Handlers that keep or follow an
+// object pointer use it, so an address written in a command line that names
+// nothing cannot crash them.
+template <class T>
+T* ZR_liveAs(const ZR_value& v) {
+  void* p = v.asPointer<void>();
+  if (!ZR_Object::isLive(p)) return nullptr;
+  return dynamic_cast<T*>(static_cast<ZR_Object*>(p));
+}

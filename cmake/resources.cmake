@@ -29,3 +29,11 @@ if(NOT ZR_WIN32)
     VERBATIM)
   target_sources(zr PRIVATE ${ZR_RESOURCE_SOURCE})
 endif()
+
+# The embedding step itself, on small scripts under tests/resources.
+if(NOT ZR_WIN32)
+  add_test(NAME resource_embedding
+    COMMAND ${CMAKE_COMMAND} -DEMBED=${CMAKE_CURRENT_LIST_DIR}/embed_resources.cmake
+            -DWORK=${CMAKE_BINARY_DIR}/resource_embedding
+            -P ${ZR_ROOT}/tests/resources/check_embed.cmake)
+endif()

@@ -37,3 +37,40 @@ endif()
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
 endif()
+
+# The VST 2 host interface (plugin/vst): base classes, static entries and the
+# entry's logic.  Neutral sources go into the framework library and the DLL,
+# a Win32 binding there into the DLL only.  The exported entry itself
+# (vst_main.cpp, with the export names of vst_exports.def) calls the plug-in's
+# createEffectInstance: the library carries it for programs that link the
+# plug-in (an archive member is only pulled in when referenced), and the DLL
+# takes it once a plugin/app source defines that factory.
+file(GLOB ZR_VST_SOURCES CONFIGURE_DEPENDS ${ZR_ROOT}/plugin/vst/*.cpp)
+set(ZR_VST_WIN32_SOURCES ${ZR_VST_SOURCES})
+list(FILTER ZR_VST_SOURCES EXCLUDE REGEX "(_win32|_native|/vst_main)\\.cpp$")
+list(FILTER ZR_VST_WIN32_SOURCES INCLUDE REGEX "_win32\\.cpp$")
+set(ZR_VST_ENTRY_SOURCE ${ZR_ROOT}/plugin/vst/vst_main.cpp)
+target_sources(zr PRIVATE ${ZR_VST_SOURCES} ${ZR_VST_ENTRY_SOURCE})
+target_include_directories(zr PUBLIC ${ZR_ROOT}/plugin/vst)
+if(ZR_WIN32)
+  target_sources(ZuverAduz PRIVATE ${ZR_VST_SOURCES} ${ZR_VST_WIN32_SOURCES})
+  target_include_directories(ZuverAduz PUBLIC ${ZR_ROOT}/plugin/vst)
+  # A definition: a line starting with the factory's return type and name
+  # that does not end in a semicolon.
+  set(ZR_VST_FACTORY_SOURCE "")
+  file(GLOB ZR_VST_APP_CANDIDATES CONFIGURE_DEPENDS ${ZR_ROOT}/plugin/app/*.cpp)
+  foreach(source IN LISTS ZR_VST_APP_CANDIDATES)
+    file(STRINGS ${source} definition
+         REGEX "^AudioEffect[ \t]*\\*[ \t]*createEffectInstance[ \t]*\\([^;]*$")
+    if(definition)
+      set(ZR_VST_FACTORY_SOURCE ${source})
+    endif()
+  endforeach()
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${ZR_VST_APP_CANDIDATES})
+  if(ZR_VST_FACTORY_SOURCE)
+    target_sources(ZuverAduz PRIVATE ${ZR_VST_ENTRY_SOURCE} ${ZR_ROOT}/plugin/vst/vst_exports.def)
+  else()
+    message(STATUS "No createEffectInstance in plugin/app: ZuverAduz.dll is built without its VST entry")
+  endif()
+endif()

@@ -38,6 +38,24 @@ if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/resources.cmake)
 endif()
 
+# The noise-gate application (plugin/app): its platform-neutral sources go
+# into the framework library and the DLL alike; a Win32 binding there goes
+# into the Windows builds only.
+file(GLOB ZR_APP_SOURCES CONFIGURE_DEPENDS ${ZR_ROOT}/plugin/app/*.cpp)
+set(ZR_APP_PLATFORM_SOURCES ${ZR_APP_SOURCES})
+list(FILTER ZR_APP_SOURCES EXCLUDE REGEX "_(win32|native)\\.cpp$")
+if(ZR_WIN32)
+  list(FILTER ZR_APP_PLATFORM_SOURCES INCLUDE REGEX "_win32\\.cpp$")
+else()
+  list(FILTER ZR_APP_PLATFORM_SOURCES INCLUDE REGEX "_native\\.cpp$")
+endif()
+target_sources(zr PRIVATE ${ZR_APP_SOURCES} ${ZR_APP_PLATFORM_SOURCES})
+target_include_directories(zr PUBLIC ${ZR_ROOT}/plugin/app)
+if(ZR_WIN32)
+  target_sources(ZuverAduz PRIVATE ${ZR_APP_SOURCES} ${ZR_APP_PLATFORM_SOURCES})
+  target_include_directories(ZuverAduz PUBLIC ${ZR_ROOT}/plugin/app)
+endif()
+
 # The VST 2 host interface (plugin/vst): base classes, static entries and the
 # entry's logic.  Neutral sources go into the framework library and the DLL,
 # a Win32 binding there into the DLL only.  The exported entry itself

@@ -2,12 +2,20 @@
 // table order.  A class's parameter table chains to its base's.
 #include "ZR_effect.h"
 #include "ZR_deline.h"
+#include "ZR_effect_arith.h"
 
 extern "C" const ZR_class __ZR[] = {
     {"ZR_Object", ZR_Object::paramTable},
     {"ZR_Soundpipe", ZR_Soundpipe::paramTable},
     {"ZR_Buffer", ZR_Buffer::paramTable},
     {"ZR_Effect", ZR_Effect::paramTable},
+    {"ZR_Effect_Zero", ZR_Effect_Zero::paramTable},
+    {"ZR_Effect_Gtzero", ZR_Effect_Gtzero::paramTable},
+    {"ZR_Effect_Ltzero", ZR_Effect_Ltzero::paramTable},
+    {"ZR_Effect_Copy", ZR_Effect_Copy::paramTable},
+    {"ZR_Effect_Oper", ZR_Effect_Oper::paramTable},
+    {"ZR_Effect_Koef", ZR_Effect_Koef::paramTable},
+    {"ZR_Effect_Dist", ZR_Effect_Dist::paramTable},
     {"ZR_Effect_Deline", ZR_Effect_Deline::paramTable},
     {nullptr, nullptr},
 };

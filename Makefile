@@ -1,0 +1,72 @@
+# Zuver Aduz: the two commands.
+#
+#   make demo   build everything and show the product
+#   make test   build everything and run every test of every build
+#
+# Builds live under build/: native (x86-64), native-asan (AddressSanitizer
+# and UndefinedBehaviorSanitizer), native32 (32-bit x86), win32 (the DLL,
+# cross-built with mingw-w64) and fuzz (clang, libFuzzer).
+
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CTEST := ctest --output-on-failure -j2
+CONFIGURE := cmake -S . -Wno-dev
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+export ASAN_OPTIONS ?= detect_leaks=1
+
+BUILDS := native native-asan native32 win32 fuzz
+
+.PHONY: demo test setup build $(addprefix build-,$(BUILDS)) $(addprefix test-,$(BUILDS))
+
+demo: setup build
+	@tools/show-exports build/win32/ZuverAduz.dll
+
+test: setup
+	@$(MAKE) --no-print-directory $(addprefix test-,$(BUILDS))
+	@echo "make test: every build passed its tests"
+
+setup:
+	@bash tools/setup.sh
+
+build: $(addprefix build-,native native-asan native32 win32 fuzz)
+
+build-native:
+	$(CONFIGURE) -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/native -j$(JOBS)
+
+build-native-asan:
+	$(CONFIGURE) -B build/native-asan -DCMAKE_BUILD_TYPE=Debug -DZR_SANITIZE=ON
+	cmake --build build/native-asan -j$(JOBS)
+
+build-native32:
+	$(CONFIGURE) -B build/native32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR_M32=ON
+	cmake --build build/native32 -j$(JOBS)
+
+build-win32:
+	$(CONFIGURE) -B build/win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+	cmake --build build/win32 -j$(JOBS)
+
+build-fuzz:
+	CC=clang CXX=clang++ $(CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZR_FUZZ=ON -DZR_SANITIZE=ON -DZR_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build build/fuzz -j$(JOBS) --target zr_fuzz_command
+
+test-native: build-native
+	cd build/native && $(CTEST)
+
+test-native-asan: build-native-asan
+	cd build/native-asan && $(CTEST)
+
+test-native32: build-native32
+	cd build/native32 && $(CTEST)
+
+# The Windows programs run under Wine where Wine works; elsewhere they are
+# reported as skipped (tools/wine-run says why).
+test-win32: build-win32
+	cd build/win32 && $(CTEST)
+
+# Only the fuzz target is built there; run its labelled test.
+test-fuzz: build-fuzz
+	cd build/fuzz && $(CTEST) -L fuzz

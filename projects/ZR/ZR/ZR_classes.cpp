@@ -3,6 +3,7 @@
 #include "ZR_effect.h"
 #include "ZR_deline.h"
 #include "ZR_effect_arith.h"
+#include "ZR_effect_filter.h"
 
 extern "C" const ZR_class __ZR[] = {
     {"ZR_Object", ZR_Object::paramTable},
@@ -10,8 +11,12 @@ extern "C" const ZR_class __ZR[] = {
     {"ZR_Buffer", ZR_Buffer::paramTable},
     {"ZR_Effect", ZR_Effect::paramTable},
     {"ZR_Effect_Zero", ZR_Effect_Zero::paramTable},
+    {"ZR_Effect_Hipass", ZR_Effect_Hipass::paramTable},
+    {"ZR_Effect_Lopass", ZR_Effect_Lopass::paramTable},
     {"ZR_Effect_Gtzero", ZR_Effect_Gtzero::paramTable},
     {"ZR_Effect_Ltzero", ZR_Effect_Ltzero::paramTable},
+    {"ZR_Effect_Bapass", ZR_Effect_Bapass::paramTable},
+    {"ZR_Effect_Ampdet", ZR_Effect_Ampdet::paramTable},
     {"ZR_Effect_Copy", ZR_Effect_Copy::paramTable},
     {"ZR_Effect_Oper", ZR_Effect_Oper::paramTable},
     {"ZR_Effect_Koef", ZR_Effect_Koef::paramTable},

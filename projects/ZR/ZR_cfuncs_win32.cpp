@@ -4,12 +4,7 @@
 
 #include "ZR_cfuncs.h"
 #include "ZR_cfuncs_platform.h"
-
-#if __has_include("ZR_module.h")
-#include "ZR_module.h"
-#else
-extern HINSTANCE hInstance;  // set by the DLL entry
-#endif
+#include "ZR_module.h"  // hInstance, set by the DLL entry
 
 int ZR_platformErrorBox(const char* text, const char* caption) {
   return MessageBoxA(NULL, text, caption, MB_OK);

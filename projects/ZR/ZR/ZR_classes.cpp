@@ -4,6 +4,7 @@
 #include "ZR_deline.h"
 #include "ZR_effect_arith.h"
 #include "ZR_effect_filter.h"
+#include "ZR_fourier.h"
 
 extern "C" const ZR_class __ZR[] = {
     {"ZR_Object", ZR_Object::paramTable},
@@ -22,5 +23,7 @@ extern "C" const ZR_class __ZR[] = {
     {"ZR_Effect_Koef", ZR_Effect_Koef::paramTable},
     {"ZR_Effect_Dist", ZR_Effect_Dist::paramTable},
     {"ZR_Effect_Deline", ZR_Effect_Deline::paramTable},
+    {"ZR_Fourier_Transform", ZR_Fourier_Transform::paramTable},
+    {"ZR_Fourier_Noisegate", ZR_Fourier_Noisegate::paramTable},
     {nullptr, nullptr},
 };

@@ -74,12 +74,12 @@ if(ZR_WIN32)
   target_sources(ZuverAduz PRIVATE ${ZR_VST_SOURCES} ${ZR_VST_WIN32_SOURCES})
   target_include_directories(ZuverAduz PUBLIC ${ZR_ROOT}/plugin/vst)
   # A definition: a line starting with the factory's return type and name
-  # that does not end in a semicolon.
+  # whose parameter list is followed by the end of the line or the body.
   set(ZR_VST_FACTORY_SOURCE "")
   file(GLOB ZR_VST_APP_CANDIDATES CONFIGURE_DEPENDS ${ZR_ROOT}/plugin/app/*.cpp)
   foreach(source IN LISTS ZR_VST_APP_CANDIDATES)
     file(STRINGS ${source} definition
-         REGEX "^AudioEffect[ \t]*\\*[ \t]*createEffectInstance[ \t]*\\([^;]*$")
+         REGEX "^AudioEffect[ \t]*\\*[ \t]*createEffectInstance[ \t]*\\([^)]*\\)[ \t]*({.*)?$")
     if(definition)
       set(ZR_VST_FACTORY_SOURCE ${source})
     endif()

@@ -16,8 +16,8 @@
 // which also realign the stack, since a host only promises 4-byte alignment
 // and the compiler's SSE code may want 16.
 #if defined(__i386__)
-#define VSTCALLBACK __attribute__((cdecl))
-#define VST_ENTRY __attribute__((cdecl, force_align_arg_pointer))
+#define VSTCALLBACK __attribute__((__cdecl__))
+#define VST_ENTRY __attribute__((__cdecl__, __force_align_arg_pointer__))
 #else
 #define VSTCALLBACK
 #define VST_ENTRY

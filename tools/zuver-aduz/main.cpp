@@ -12,16 +12,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "ZR_main_vst.h"
 #include "fxp.h"
-#include "plugin_host.h"
+#include "denoise_session.h"
 
 namespace {
-
-const int kLatency = 511;  // the plug-in's processing delay in samples
 
 struct Options {
   std::string in, out;
@@ -53,7 +52,8 @@ void usage(FILE* to) {
                "  --no-latency-compensation  keep the plug-in's 511-sample delay\n"
                "  --save-preset F          save the learnt profile and settings as a .fxp preset\n"
                "  --preset F               use a saved profile instead of learning\n"
-               "  --format wav|flac|aiff|float-wav  output format (default: the input's)\n");
+               "  --format wav|flac|aiff|float-wav|raw  output format (default: the input's;\n"
+               "                           raw is headerless 32-bit float, little-endian)\n");
 }
 
 double number(const char* text, const char* what) {
@@ -111,7 +111,7 @@ Options parse(int argc, char** argv) {
       o.preset = value("--preset");
     } else if (a == "--format") {
       o.format = value("--format");
-      if (o.format != "wav" && o.format != "flac" && o.format != "aiff" && o.format != "float-wav")
+      if (o.format != "wav" && o.format != "flac" && o.format != "aiff" && o.format != "float-wav" && o.format != "raw")
         fail("unknown output format '" + o.format + "'");
     } else if (!a.empty() && a[0] == '-' && a != "-") {
       fail("unknown option '" + a + "'");
@@ -186,59 +186,12 @@ class Progress {
   int last_ = -1;
 };
 
-struct Instance {
-  std::unique_ptr<PluginHost> host;
-  Instance(float rate, int32_t block) {
-    AEffect* effect = VSTPluginMain(&PluginHost::callback);
-    if (!effect) fail("the plug-in refused to load");
-    host.reset(new PluginHost(effect));
-    host->start(rate, block);
-  }
-};
-
-std::vector<uint8_t> learnProfile(const std::vector<float>& channel, int64_t from, int64_t to, const Options& o,
-                                  float rate, Progress& progress) {
-  Instance plugin(rate, o.block);
-  plugin.host->dispatch(effVendorSpecific, ZR_Main_Vst::LEARN_SELECTOR, 1);
-  std::vector<float> out0(static_cast<size_t>(to - from)), out1(out0.size());
-  for (int64_t pos = from; pos < to; pos += 65536) {
-    int64_t n = std::min<int64_t>(65536, to - pos);
-    plugin.host->process(&channel[static_cast<size_t>(pos)], &out0[static_cast<size_t>(pos - from)],
-                         &out1[static_cast<size_t>(pos - from)], n, o.block);
-    progress.advance(n);
-  }
-  plugin.host->dispatch(effVendorSpecific, ZR_Main_Vst::LEARN_SELECTOR, 0);
-  plugin.host->setParameter(1, o.level);
-  return plugin.host->chunk();
-}
-
-std::vector<float> render(const std::vector<float>& channel, const std::vector<uint8_t>& profile, const Options& o,
-                          float rate, Progress& progress) {
-  Instance plugin(rate, o.block);
-  if (!plugin.host->setChunk(profile)) fail("the plug-in refused the noise profile");
-  if (o.levelGiven || o.preset.empty()) plugin.host->setParameter(1, o.level);
-  // With compensation the tail is flushed with silence so the output keeps
-  // the input's length and lines up with it.
-  int64_t frames = static_cast<int64_t>(channel.size());
-  int64_t total = frames + (o.compensate ? kLatency : 0);
-  std::vector<float> in(channel);
-  in.resize(static_cast<size_t>(total), 0.0f);
-  std::vector<float> out0(static_cast<size_t>(total)), out1(static_cast<size_t>(total));
-  for (int64_t pos = 0; pos < total; pos += 65536) {
-    int64_t n = std::min<int64_t>(65536, total - pos);
-    plugin.host->process(&in[static_cast<size_t>(pos)], &out0[static_cast<size_t>(pos)],
-                         &out1[static_cast<size_t>(pos)], n, o.block);
-    progress.advance(n);
-  }
-  if (o.compensate) out0.erase(out0.begin(), out0.begin() + kLatency);
-  return out0;
-}
-
 int outputFormat(const Options& o, int inputFormat) {
   if (o.format.empty()) return inputFormat;
   if (o.format == "wav") return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
   if (o.format == "float-wav") return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
   if (o.format == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  if (o.format == "raw") return SF_FORMAT_RAW | SF_FORMAT_FLOAT | SF_ENDIAN_LITTLE;
   return SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
 }
 
@@ -256,7 +209,12 @@ int denoise(const Options& o) {
   if (info.frames == 0) fail("'" + o.in + "' holds no audio");
   if (info.channels > 1 && !o.savePreset.empty()) fail("--save-preset needs a mono input (a preset holds one noise profile)");
 
-  const float rate = static_cast<float>(info.samplerate);
+  DenoiseSettings settings;
+  settings.sampleRate = static_cast<float>(info.samplerate);
+  settings.block = o.block;
+  settings.level = o.level;
+  settings.levelGiven = o.levelGiven;
+  settings.compensate = o.compensate;
   int64_t learnFrom = 0, learnTo = 0;
   std::vector<uint8_t> preset;
   if (!o.preset.empty()) {
@@ -280,12 +238,14 @@ int denoise(const Options& o) {
   }
 
   const int channels = info.channels;
-  Progress progress(channels * ((learnTo - learnFrom) + info.frames + (o.compensate ? kLatency : 0)));
+  Progress bar(channels * ((learnTo - learnFrom) + info.frames + (o.compensate ? kPluginLatency : 0)));
+  ProgressFn progress = [&bar](int64_t n) { bar.advance(n); };
   std::vector<float> result(interleaved.size());
   for (int c = 0; c < channels; ++c) {
     std::vector<float> channel(static_cast<size_t>(info.frames));
     for (sf_count_t i = 0; i < info.frames; ++i) channel[static_cast<size_t>(i)] = interleaved[static_cast<size_t>(i * channels + c)];
-    std::vector<uint8_t> profile = preset.empty() ? learnProfile(channel, learnFrom, learnTo, o, rate, progress) : preset;
+    std::vector<uint8_t> profile =
+        preset.empty() ? learnProfile(&VSTPluginMain, channel, learnFrom, learnTo, settings, progress) : preset;
     if (!o.savePreset.empty()) {
       FxpProgram program;
       program.pluginId = ZR_Main_Vst::UNIQUE_ID;
@@ -294,7 +254,7 @@ int denoise(const Options& o) {
       program.chunk = profile;
       writeFileAtomically(o.savePreset, fxpEncode(program));
     }
-    std::vector<float> out = render(channel, profile, o, rate, progress);
+    std::vector<float> out = renderWithProfile(&VSTPluginMain, channel, profile, !preset.empty(), settings, progress);
     for (sf_count_t i = 0; i < info.frames; ++i) result[static_cast<size_t>(i * channels + c)] = out[static_cast<size_t>(i)];
   }
 
@@ -321,6 +281,9 @@ int main(int argc, char** argv) {
     return denoise(parse(argc, argv));
   } catch (const Failure& f) {
     std::fprintf(stderr, "zuver-aduz: %s\n", f.message.c_str());
+    return 1;
+  } catch (const std::runtime_error& e) {
+    std::fprintf(stderr, "zuver-aduz: %s\n", e.what());
     return 1;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "zuver-aduz: out of memory\n");

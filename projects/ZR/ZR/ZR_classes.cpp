@@ -4,6 +4,7 @@
 #include "ZR_deline.h"
 #include "ZR_effect_arith.h"
 #include "ZR_effect_filter.h"
+#include "ZR_effect_pitch.h"
 #include "ZR_fourier.h"
 
 extern "C" const ZR_class __ZR[] = {
@@ -14,6 +15,8 @@ extern "C" const ZR_class __ZR[] = {
     {"ZR_Effect_Zero", ZR_Effect_Zero::paramTable},
     {"ZR_Effect_Hipass", ZR_Effect_Hipass::paramTable},
     {"ZR_Effect_Lopass", ZR_Effect_Lopass::paramTable},
+    {"ZR_Effect_Freqmul", ZR_Effect_Freqmul::paramTable},
+    {"ZR_Effect_Nefreqmul", ZR_Effect_Nefreqmul::paramTable},
     {"ZR_Effect_Gtzero", ZR_Effect_Gtzero::paramTable},
     {"ZR_Effect_Ltzero", ZR_Effect_Ltzero::paramTable},
     {"ZR_Effect_Bapass", ZR_Effect_Bapass::paramTable},
@@ -23,6 +26,9 @@ extern "C" const ZR_class __ZR[] = {
     {"ZR_Effect_Koef", ZR_Effect_Koef::paramTable},
     {"ZR_Effect_Dist", ZR_Effect_Dist::paramTable},
     {"ZR_Effect_Deline", ZR_Effect_Deline::paramTable},
+    {"ZR_Effect_Oversam", ZR_Effect_Oversam::paramTable},
+    {"ZR_Effect_Shift", ZR_Effect_Shift::paramTable},
+    {"ZR_Effect_Nshift", ZR_Effect_Nshift::paramTable},
     {"ZR_Fourier_Transform", ZR_Fourier_Transform::paramTable},
     {"ZR_Fourier_Noisegate", ZR_Fourier_Noisegate::paramTable},
     {nullptr, nullptr},

@@ -573,3 +573,85 @@ TEST_F(StageArith, GraphOfCommandsMatchesScalarChain) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- class table
+
+namespace {
+
+// The stage classes in the order of the exported class table, each with its
+// own parameters in table order; every table chains to ZR_Effect's.
+struct TableEntry {
+  const char* cls;
+  std::vector<const char*> params;
+};
+
+const TableEntry kStageTable[] = {
+    {"ZR_Effect_Zero", {"o"}},
+    {"ZR_Effect_Hipass", {"i", "o", "f"}},
+    {"ZR_Effect_Lopass", {"i", "o", "f"}},
+    {"ZR_Effect_Freqmul", {"i", "o", "k"}},
+    {"ZR_Effect_Nefreqmul", {"i", "o", "k", "rand", "stab"}},
+    {"ZR_Effect_Gtzero", {"i", "o", "l"}},
+    {"ZR_Effect_Ltzero", {"i", "o", "l"}},
+    {"ZR_Effect_Bapass", {"i", "o", "f", "q"}},
+    {"ZR_Effect_Ampdet", {"i", "o", "a", "f1", "f2"}},
+    {"ZR_Effect_Copy", {"i", "o", "is", "os"}},
+    {"ZR_Effect_Oper", {"i1", "i2", "o", "oper"}},
+    {"ZR_Effect_Koef", {"i", "o", "oper", "k"}},
+    {"ZR_Effect_Dist", {"i", "o", "d", "s", "k", "l"}},
+    {"ZR_Effect_Oversam", {"i", "o", "k"}},
+    {"ZR_Effect_Shift", {"i", "o", "s", "p"}},
+    {"ZR_Effect_Nshift", {"i", "o", "s", "p"}},
+};
+
+class StageTable : public StageFixture {};
+
+TEST_F(StageTable, StagesAreRegisteredInOrderWithTheirParameters) {
+  int effectAt = -1, last = -1;
+  for (int i = 0; __ZR[i].name; ++i)
+    if (std::strcmp(__ZR[i].name, "ZR_Effect") == 0) effectAt = i;
+  ASSERT_GE(effectAt, 0);
+  for (const TableEntry& e : kStageTable) {
+    SCOPED_TRACE(e.cls);
+    int at = -1;
+    for (int i = 0; __ZR[i].name; ++i)
+      if (std::strcmp(__ZR[i].name, e.cls) == 0) at = i;
+    ASSERT_GT(at, effectAt);
+    EXPECT_GT(at, last);  // keeps the table order
+    last = at;
+    const ZR_param* table = __ZR[at].descriptor;
+    EXPECT_STREQ(table[0].name, "");
+    EXPECT_NE(table[0].ctor, nullptr);
+    size_t k = 0;
+    for (; table[k + 1].name; ++k) {
+      ASSERT_LT(k, e.params.size());
+      EXPECT_STREQ(table[k + 1].name, e.params[k]);
+    }
+    EXPECT_EQ(k, e.params.size());
+    EXPECT_EQ(table[k + 1].base, ZR_Effect::paramTable);
+  }
+}
+
+TEST_F(StageTable, EveryStageIsMadeQueriedAndDeletedByCommands) {
+  makePipe(8);
+  for (const TableEntry& e : kStageTable) {
+    SCOPED_TRACE(e.cls);
+    ZR_Effect* s = nullptr;
+    ASSERT_EQ(cmd(e.cls, &s), ZR_OK);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->pipe, pipe);
+    for (const char* p : e.params) {
+      std::string line = std::string("%o -") + p;
+      ZR_word r = 0;
+      EXPECT_EQ(cmd(line.c_str(), s, &r), ZR_OK) << p;
+    }
+    EXPECT_EQ(queryText(s, "mode"), "set");  // the base parameters are reached too
+    EXPECT_EQ(queryInt(s, "on"), 1);
+    int before = ZR_Object::liveCount();
+    ASSERT_EQ(cmd("%o -delete", s), ZR_OK);
+    EXPECT_EQ(ZR_Object::liveCount(), before - 1);
+  }
+  EXPECT_EQ(pipe->stages.count, 0);
+}
+
+}  // namespace

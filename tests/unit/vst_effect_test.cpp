@@ -90,6 +90,18 @@ TEST_F(VstEntry, NoHostOrNoObjectGivesNull) {
   EXPECT_EQ(factoryCalls, 2);
 }
 
+// The exported entry and the _MAIN forwarder ask the same question and take
+// the same refusal; nothing is created.
+TEST_F(VstEntry, ExportedEntriesRefuseWithoutAVersion) {
+  for (auto entry : {&VSTPluginMain, &VSTPluginMainForward}) {
+    TestHost::reset(0);
+    EXPECT_EQ(entry(TestHost::callback), nullptr);
+    ASSERT_EQ(TestHost::calls.size(), 1u);
+    EXPECT_EQ(TestHost::calls[0].effect, nullptr);
+    EXPECT_EQ(TestHost::calls[0].opcode, audioMasterVersion);
+  }
+}
+
 // ---------------------------------------------------------------- AEffect
 
 using VstRecord = VstTest;

@@ -22,7 +22,7 @@ class StageArith : public StageFixture {
 
 int32_t sat(int64_t v) { return v > kMax ? kMax : (v < kMin ? kMin : static_cast<int32_t>(v)); }
 
-// The operators as the text defines them; `koef` picks the constant
+// The operators written out plainly; `koef` picks the constant
 // stage's wrapping "add" and its zero-is-negative sign rule.
 int32_t modelOper(const std::string& op, int32_t a, int32_t b, bool koef) {
   if (op == "add") return koef ? StageFixture::wadd(a, b) : sat(static_cast<int64_t>(a) + static_cast<int64_t>(b));
@@ -323,7 +323,7 @@ TEST_F(StageArith, LimitersFromBelowAndAbove) {
 
 // ---------------------------------------------------------------- Dist
 
-// The soft clipper written out from its description, one sample at a time.
+// The soft clipper as a plain scalar loop, one sample at a time.
 struct DistModel {
   int32_t offset = 0, rate = 67108864, drive = 16777216, knee = 4194304, clip = 8388608, lowerFollows = 0;
   int32_t step(int32_t x) {

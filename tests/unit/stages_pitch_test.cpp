@@ -38,7 +38,7 @@ double latencySamples(int clock) { return static_cast<float>(static_cast<float>(
 
 // ---------------------------------------------------------------- models
 
-// The multiplier written out from its description.
+// The multiplier as a plain scalar loop over its own ring.
 struct FreqmulModel {
   int mask;
   std::vector<int32_t> ring;

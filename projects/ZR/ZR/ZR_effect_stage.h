@@ -1,6 +1,10 @@
 // Helpers shared by the processing stage families: buffer parameters, the
 // number of samples a stage may touch, safe mode lookup and the conversions
 // of real numbers to fixed-point words.
+//
+// Every stage processes as many samples as the shortest of its buffers
+// holds, and skips the block when a buffer it needs is unset or has no
+// samples, so a stage that is on can never overrun or dereference null.
 #pragma once
 
 #include <algorithm>

@@ -88,7 +88,7 @@ void ZR_Application::StateParam::apply(void* data) {
 
 void ZR_Application::LevelParam::apply(void* data) {
   ZR_Application* app = static_cast<ZR_Application*>(data);
-  if (app->gate) app->gate->level = floatValue();
+  if (app->gate) ZR_relaxedStore(app->gate->level, static_cast<double>(floatValue()));
 }
 
 void ZR_Application::LearnValue::changed(void*) {
@@ -226,7 +226,7 @@ ZR_value ZR_Application::getState() {
   if (count) std::memcpy(p, thresholds, 4 * static_cast<size_t>(count));
   p += 4 * count;
   int32_t on = state.intValue();
-  uint32_t levelBits = static_cast<uint32_t>(level.data);
+  uint32_t levelBits = static_cast<uint32_t>(level.word());
   std::memcpy(p, &on, 4);
   std::memcpy(p + 4, &levelBits, 4);
   return ZR_value(reinterpret_cast<ZR_word>(stateBlock), ZR_TYPE_NONE, 4 * count + 8);
@@ -246,7 +246,7 @@ bool ZR_Application::loadState(const void* bytes, int32_t size) {
   std::memcpy(&on, p, 4);
   std::memcpy(&levelBits, p + 4, 4);
   state.setInt(on);
-  level.data = static_cast<ZR_word>(static_cast<int32_t>(levelBits));
+  level.setWord(static_cast<ZR_word>(static_cast<int32_t>(levelBits)));
   state.changed(this);
   level.changed(this);
   return true;

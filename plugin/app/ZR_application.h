@@ -33,10 +33,14 @@ class ZR_Application : public ZR_Apptpl {
     virtual void getLabel(char* text);
     virtual void apply(void* data);
 
-    int32_t intValue() const { return asInt(); }
-    float floatValue() const { return asFloat(); }
-    void setInt(int32_t v) { data = static_cast<ZR_word>(v); }
-    void setFloat(float f) { data = ZR_value::ofFloat(f).data; }
+    // The value word is read by the audio thread while host and editor
+    // threads write it.
+    ZR_word word() const { return ZR_relaxedLoad(data); }
+    int32_t intValue() const { return static_cast<int32_t>(word()); }
+    float floatValue() const { return ZR_value(word(), ZR_TYPE_FLOAT).asFloat(); }
+    void setWord(ZR_word w) { ZR_relaxedStore(data, w); }
+    void setInt(int32_t v) { setWord(static_cast<ZR_word>(v)); }
+    void setFloat(float f) { setWord(ZR_value::ofFloat(f).data); }
     // Host mappings between the record and a host value in 0..1.
     void fromHost(float x);
     float toHost() const;

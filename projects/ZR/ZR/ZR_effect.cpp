@@ -45,7 +45,7 @@ int ZR_Soundpipe::process() {
   try {
     ZR_CHAIN_FOR(ZR_Buffer, buffer, buffers) buffer->fade = 0;
     ZR_CHAIN_FOR(ZR_Effect, stage, stages) {
-      uint8_t on = stage->on;  // read once: the switch may flip during the block
+      uint8_t on = ZR_relaxedLoad(stage->on);  // read once: the switch may flip during the block
       if (on || stage->wasOn) {
         if (!stage->ready) stage->prepare();
         if (stage->ready) stage->process();
@@ -179,8 +179,8 @@ ZR_value ZR_Effect::m_clock(ZR_Effect* self, ZR_value v) {
 }
 
 ZR_value ZR_Effect::m_on(ZR_Effect* self, ZR_value v) {
-  if (v.given()) self->on = v.data != 0 ? 1 : 0;
-  return ZR_value::ofInt(self->on);
+  if (v.given()) ZR_relaxedStore<uint8_t>(self->on, v.data != 0 ? 1 : 0);
+  return ZR_value::ofInt(ZR_relaxedLoad(self->on));
 }
 
 const ZR_param ZR_Effect::paramTable[] = {

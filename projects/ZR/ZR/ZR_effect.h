@@ -93,7 +93,10 @@ class ZR_EXPORT ZR_Effect : public ZR_Object {
   // Audio thread.  Null for a null buffer or one without samples.
   int32_t* samples(ZR_Buffer* buffer);
   // -1, 0 or +1: switching off, steady, switching on.
-  int transition() const { return on == wasOn ? 0 : (on ? 1 : -1); }
+  int transition() const {
+    uint8_t now = ZR_relaxedLoad(on);
+    return now == wasOn ? 0 : (now ? 1 : -1);
+  }
 
   static ZR_value m_before(ZR_Effect* self, ZR_value v);
   static ZR_value m_mode(ZR_Effect* self, ZR_value v);

@@ -164,8 +164,9 @@ void ZR_Fourier_Noisegate::computeGains(int32_t n) {
   int32_t* threshold = thresholds->data;
   int32_t* g = gains->data;
   const int32_t bins = thresholds->blockLength();
-  const bool learning = adapt != 0;
-  const double offset = kLevelUnit * level;  // the level is read once per block
+  // The learn flag and the level are set from other threads: read once per block.
+  const bool learning = ZR_relaxedLoad(adapt) != 0;
+  const double offset = kLevelUnit * ZR_relaxedLoad(level);
   for (int32_t j = 0; j < bins; ++j) {
     const double re = a[2 * j], im = a[2 * j + 1];
     const double m = squareRoot(re * re + im * im);
@@ -311,8 +312,8 @@ ZR_value ZR_Fourier_Noisegate::m_s(ZR_Fourier_Noisegate* self, ZR_value v) {
 }
 
 ZR_value ZR_Fourier_Noisegate::m_a(ZR_Fourier_Noisegate* self, ZR_value v) {
-  if (v.given()) self->adapt = v.data != 0 ? 1 : 0;
-  return ZR_value::ofInt(self->adapt);
+  if (v.given()) ZR_relaxedStore<uint8_t>(self->adapt, v.data != 0 ? 1 : 0);
+  return ZR_value::ofInt(ZR_relaxedLoad(self->adapt));
 }
 
 ZR_value ZR_Fourier_Noisegate::m_w(ZR_Fourier_Noisegate* self, ZR_value) {

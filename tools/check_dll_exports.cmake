@@ -43,6 +43,13 @@ set(ZR_REQUIRED_EXPORTS
   _Z10ZR_initallv            # ZR_initall()
   _ZN9ZR_ApptplC1Ev          # ZR_Apptpl::ZR_Apptpl()
   _ZN13ZR_Chain_ItemC1EPv    # ZR_Chain_Item::ZR_Chain_Item(void*)
+  _ZN12ZR_Soundpipe7processEv  # ZR_Soundpipe::process()
+  ZR_error_func
+  VSTPluginMain              # the plug-in entry under its five names
+  main
+  MAIN
+  _VSTPluginMain
+  _MAIN
 )
 
 # System DLLs the module may import (compared without regard to case).

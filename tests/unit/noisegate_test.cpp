@@ -202,9 +202,11 @@ TEST_F(NoisegateTest, InputLengthsGiveSizes) {
     EXPECT_EQ(g->thresholds->count, c.bins) << c.length;
     EXPECT_EQ(g->gains->count, c.length) << c.length;
     EXPECT_EQ(g->points(), c.points) << c.length;
-    if (c.size >= 0)
-      for (ZR_Fourier_Transform* t : {g->inverse, g->head, g->tail, g->analysis, g->delayedTransform})
+    if (c.size >= 0) {
+      for (ZR_Fourier_Transform* t : {g->inverse, g->head, g->tail, g->analysis, g->delayedTransform}) {
         EXPECT_EQ(t->size, c.size) << c.length;
+      }
+    }
     g->process();  // without a source: silence in, nothing broken
   }
 }
@@ -391,9 +393,13 @@ TEST_F(NoisegateTest, LearningApproachesTheMagnitudeGeometrically) {
     // The gains of a learning block use the thresholds from before it.
     std::vector<int32_t> before(gate->thresholds->data, gate->thresholds->data + 513);
     block(x);
-    if (b == 0)
-      for (int j = 0; j < 513; ++j)
-        if (m[j] > 0) ASSERT_EQ(gate->gains->data[2 * j], 2097151) << j;
+    if (b == 0) {
+      for (int j = 0; j < 513; ++j) {
+        if (m[j] > 0) {
+          ASSERT_EQ(gate->gains->data[2 * j], 2097151) << j;
+        }
+      }
+    }
     steps.emplace_back(gate->thresholds->data, gate->thresholds->data + 513);
     for (int j = 0; j < 513; ++j) {
       // t' = trunc(t + 0.1 (m - t)): the remaining distance shrinks by 0.9.
@@ -568,8 +574,12 @@ TEST_F(NoisegateTest, OutputsHashToTheSameValueInEveryBuild) {
       int32_t burst = b >= 200 && b < 260 ? static_cast<int32_t>((t % 101) * 9000000) - 450000000 : 0;
       x[i] = noiseSample + (b >= 100 ? tone : 0) + burst;
     }
-    if (b == 20) ASSERT_EQ(cmd("%o -a 1", gate), ZR_OK);
-    if (b == 90) ASSERT_EQ(cmd("%o -a 0", gate), ZR_OK);
+    if (b == 20) {
+      ASSERT_EQ(cmd("%o -a 1", gate), ZR_OK);
+    }
+    if (b == 90) {
+      ASSERT_EQ(cmd("%o -a 0", gate), ZR_OK);
+    }
     if (b == 150) gate->level = 0.75;
     if (b == 300) gate->level = 2.5;
     block(x.data(), n);

@@ -91,7 +91,7 @@ class ZR_Fourier_Noisegate : public ZR_Effect {
   ZR_Fourier_Transform* tail;      // forward, second half
   ZR_Effect_Deline* delay;     // one group into `delayed`, one tap of 512
   uint8_t adapt;                   // learning the thresholds
-  double level;                    // threshold offset in units of 8000; set directly
+  alignas(8) double level;         // threshold offset in units of 8000; set directly
 
   enum { UNITY_GAIN = 2097151, DELAY_TAP = 512 };
 

@@ -280,6 +280,46 @@ TEST_F(NoisegateTest, TemporaryViewsAreRestored) {
   }
 }
 
+TEST_F(NoisegateTest, ImpulseResponseIsSplitIntoZeroPaddedHalves) {
+  // The inverse transform turns the whole gain spectrum into h; the split
+  // keeps the real parts of points 0..N/2-1 and N/2..N-1, each followed by
+  // zeros.  Compared with a separate backward transform of the same gains.
+  // A thresholds buffer cut short changes only how many bins get new gains.
+  struct Case {
+    int bins;  // thresholds in use
+  } cases[] = {{513}, {40}, {1}};
+  for (const Case& c : cases) {
+    build();
+    ZR_Buffer* thresholds = nullptr;
+    ASSERT_EQ(cmd("%o -w", gate, &thresholds), ZR_OK);
+    ASSERT_EQ(cmd("%o -l %i", thresholds, c.bins), ZR_OK);
+    for (int j = 0; j < c.bins; ++j) thresholds->data[j] = 3000000 + 20000 * (j % 13);
+    for (int b = 0; b < 3; ++b) block(noise(512, 50 + b, 1 << 28));
+
+    ZR_Buffer* gains = nullptr;
+    ZR_Fourier_Transform* reference = nullptr;
+    ASSERT_EQ(cmd("ZR_Buffer -l 2048", &gains), ZR_OK);
+    std::copy(gate->gains->data, gate->gains->data + 2048, gains->data);
+    ASSERT_EQ(cmd("ZR_Fourier_Transform -i %o -s 9 -d backward", &reference, gains), ZR_OK);
+    reference->process();
+    const int32_t* h = gate->inverse->output->data;
+    const int32_t* r = reference->output->data;
+    for (int k = 0; k < 512; ++k) {
+      ASSERT_EQ(h[k], r[2 * k]) << c.bins << " " << k;
+      ASSERT_EQ(h[1024 + k], r[2 * (512 + k)]) << c.bins << " " << k;
+      ASSERT_EQ(h[512 + k], 0);
+      ASSERT_EQ(h[1536 + k], 0);
+    }
+    // Bins past the shortened thresholds keep unity gain.
+    for (int j = c.bins; j <= 512; ++j) ASSERT_EQ(gate->gains->data[2 * j], 2097151) << c.bins << " " << j;
+    if (c.bins > 1) {
+      EXPECT_LT(gate->gains->data[2], 2097151);
+    }
+    TearDown();
+    history.clear();
+  }
+}
+
 TEST_F(NoisegateTest, FirstOutputOfTheFirstBlockIsSilent) {
   build();
   block(noise(512, 2, 1 << 30));

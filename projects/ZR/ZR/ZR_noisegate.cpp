@@ -32,24 +32,26 @@ inline double squareRoot(double v) {
 #endif
 }
 
-// Narrows a buffer for one call of a stage that reads it, and restores it.
-// The count shrinks with the length so that the reported length is the
-// narrowed one; it never exceeds the allocation.
-class BufferWindow {
+// Changes a buffer's length (and data start) for one call of a stage that
+// reads it, and restores it afterwards.  With `narrowCount` the count
+// follows the length, so that the length the reader is told is the new one
+// whichever of the two it consults; the count then never exceeds the
+// allocation.
+class BufferView {
  public:
-  BufferWindow(ZR_Buffer* b, int32_t offset, int32_t length)
+  BufferView(ZR_Buffer* b, int32_t offset, int32_t length, bool narrowCount)
       : buffer_(b), data_(b->data), length_(b->length), count_(b->count) {
     b->data = data_ + offset;
     b->length = length;
-    b->count = length;
+    if (narrowCount) b->count = length;
   }
-  ~BufferWindow() {
+  ~BufferView() {
     buffer_->data = data_;
     buffer_->length = length_;
     buffer_->count = count_;
   }
-  BufferWindow(const BufferWindow&) = delete;
-  BufferWindow& operator=(const BufferWindow&) = delete;
+  BufferView(const BufferView&) = delete;
+  BufferView& operator=(const BufferView&) = delete;
 
  private:
   ZR_Buffer* buffer_;
@@ -154,7 +156,7 @@ bool ZR_Fourier_Noisegate::consistent() const {
   if (!holdsPoints(input, n) || !holdsPoints(gains, n)) return false;
   if (!thresholds || !thresholds->data) return false;
   const int32_t bins = thresholds->blockLength();
-  if (bins < 1 || bins > n || gains->count < 4 * (bins - 1)) return false;
+  if (bins < 1 || bins > n) return false;
   return transformOfSize(analysis, n) && transformOfSize(delayedTransform, n) && transformOfSize(inverse, n) &&
          transformOfSize(head, n) && transformOfSize(tail, n) && delay;
 }
@@ -223,9 +225,10 @@ void ZR_Fourier_Noisegate::process() {
   analysis->process();
   computeGains(n);
 
-  // 6. Impulse response.
+  // 6. Impulse response.  The backward transform reads N points whatever
+  // the length says.
   {
-    BufferWindow spectrum(gains, 0, 4 * (thresholds->blockLength() - 1));
+    BufferView spectrum(gains, 0, 4 * (thresholds->blockLength() - 1), false);
     inverse->process();
   }
 
@@ -235,11 +238,11 @@ void ZR_Fourier_Noisegate::process() {
   // 8, 9. Their spectra H and T.
   ZR_Buffer* response = inverse->output;
   {
-    BufferWindow first(response, 0, n);
+    BufferView first(response, 0, n, true);
     head->process();
   }
   {
-    BufferWindow second(response, n, n);
+    BufferView second(response, n, n, true);
     tail->process();
   }
 

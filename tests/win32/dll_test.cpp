@@ -282,6 +282,61 @@ TEST_F(Dll, ConstructsAndDeletesAnObject) {
   EXPECT_EQ(symbol<Spcpp>("spcpp")(remove, object), error("ZR_OK"));
 }
 
+// A pipe built by commands in the module, run by its exported process():
+// a one-sample delay line turns an impulse into the impulse one sample
+// later, scaled by the tap's amplitude and the group's gain.
+typedef int(__attribute__((thiscall)) * PipeProcess)(void* self);
+
+TEST_F(Dll, DrivesAPipeThroughTheModule) {
+  Spcpp spcpp = symbol<Spcpp>("spcpp");
+  PipeProcess process = symbol<PipeProcess>("_ZN12ZR_Soundpipe7processEv");
+  ASSERT_NE(process, nullptr);
+  void* pipe = nullptr;
+  int32_t began = 0;
+  char makePipe[] = "ZR_Soundpipe -bl %i -b";
+  ASSERT_EQ(spcpp(makePipe, &pipe, 8, &began), error("ZR_OK"));
+  struct Buffer {  // the leading fields of a sample buffer
+    void* vtable;
+    const void* descriptor;
+    char* command;
+    int32_t length, count;
+    char* tag;
+    int32_t* data;
+  };
+  Buffer* in = nullptr;
+  Buffer* out = nullptr;
+  char makeBuffer[] = "ZR_Buffer";
+  char makeBuffer2[] = "ZR_Buffer";
+  ASSERT_EQ(spcpp(makeBuffer, &in), error("ZR_OK"));
+  ASSERT_EQ(spcpp(makeBuffer2, &out), error("ZR_OK"));
+  ASSERT_EQ(in->count, 8);
+  void* delay = nullptr;
+  void* group = nullptr;
+  void* tap = nullptr;
+  char makeDelay[] = "ZR_Effect_Deline -i %o -g";
+  char setGroup[] = "ZR_Effect_Deline %o -go %o -ga 1. -d";
+  char setTap[] = "ZR_Effect_Deline %o -dt 0 -da 1.";
+  char end[] = "ZR_Soundpipe %o -e";
+  ASSERT_EQ(spcpp(makeDelay, &delay, in, &group), error("ZR_OK"));
+  ASSERT_EQ(spcpp(setGroup, delay, out, &tap), error("ZR_OK"));
+  ASSERT_EQ(spcpp(setTap, delay), error("ZR_OK"));
+  ASSERT_EQ(spcpp(end, pipe, &began), error("ZR_OK"));
+  EXPECT_EQ(began, 1);
+
+  in->data[2] = 1 << 30;
+  EXPECT_EQ(process(pipe), 0);
+  // (2^30 * (2^31 - 1)) >> 31, then * (2^23 - 1) >> 23, rounding down.
+  int64_t tapSum = (int64_t(1) << 30) * 2147483647LL >> 31;
+  int32_t want = static_cast<int32_t>((tapSum * 8388607LL) >> 23);
+  for (int j = 0; j < 8; ++j) EXPECT_EQ(out->data[j], j == 3 ? want : 0) << j;
+
+  char remove[] = "%o -delete";
+  for (void* object : {delay, static_cast<void*>(out), static_cast<void*>(in), pipe}) {
+    std::vector<char> line(remove, remove + sizeof remove);
+    EXPECT_EQ(spcpp(line.data(), object), error("ZR_OK"));
+  }
+}
+
 TEST_F(Dll, TextModeWritesTheNewObjectsAddress) {
   const ClassEntry* table = classTable();
   const ClassEntry* cls = nullptr;

@@ -128,6 +128,15 @@ TEST_F(Pipe, BufferWithoutPipeAndResizing) {
     EXPECT_EQ(spcpp(l, buffer, bad), ZR_OK);
     EXPECT_EQ(buffer->count, 512) << bad;
   }
+  // An owner shortening the length for one block: stages see the shorter
+  // length, never more than the allocation.
+  buffer->length = 100;
+  EXPECT_EQ(buffer->blockLength(), 100);
+  EXPECT_EQ(query("%o -l", buffer), 100);
+  buffer->length = 5000;
+  EXPECT_EQ(buffer->blockLength(), 512);
+  buffer->length = 512;
+
   EXPECT_EQ(spcpp(l, buffer, 0), ZR_OK);
   EXPECT_EQ(buffer->data, nullptr);
   EXPECT_EQ(query("%o -l", buffer), 0);

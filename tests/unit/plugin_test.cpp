@@ -162,6 +162,28 @@ TEST_F(Plugin, ImpulseThroughZeroThresholdsComesOut511Later) {
   }
 }
 
+TEST_F(Plugin, ShortChunksDelayTheSignalBy513Samples) {
+  // The gate's delayed signal must hold, for each chunk of n samples, the
+  // n input samples from 513 earlier, whatever the host's block size.
+  for (int32_t block : {441, 100, 32}) {
+    SCOPED_TRACE(block);
+    host_->dispatch(effOpen);
+    std::vector<float> in(5 * 441 + 37);
+    for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<float>((i * 37) % 1000) / 1024.0f;
+    run(in, block);
+    const size_t total = in.size();
+    const size_t n = total % static_cast<size_t>(block) ? total % static_cast<size_t>(block) : static_cast<size_t>(block);
+    ASSERT_EQ(app().gate->delayed->blockLength(), static_cast<int32_t>(n));
+    for (size_t j = 0; j < n; ++j) {
+      // The delay line's tap (amplitude 2^31 - 1) and group gain (2^23 - 1),
+      // each rounding toward minus infinity.
+      int64_t x = static_cast<int64_t>(in[total - n + j - 513] * 2147483648.0f);
+      int64_t tap = (x * 2147483647) >> 31;
+      ASSERT_EQ(app().gate->delayed->data[j], static_cast<int32_t>((tap * 8388607) >> 23)) << j;
+    }
+  }
+}
+
 TEST_F(Plugin, LearningRaisesThresholdsAndOpenClearsThem) {
   EXPECT_EQ(host_->dispatch(effVendorSpecific, ZR_Main_Vst::LEARN_SELECTOR, 1), 1);
   EXPECT_EQ(app().gate->adapt, 1);

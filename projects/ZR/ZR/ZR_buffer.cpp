@@ -24,8 +24,9 @@ void ZR_Buffer::release() {
 }
 
 int32_t ZR_Buffer::blockLength() const {
-  if (length != FOLLOW_PIPE) return count;
-  int32_t n = pipe ? pipe->blockLength : 0;
+  // An owner may shorten a fixed buffer's length for a block without
+  // reallocating; it never reads past the allocation.
+  int32_t n = length == FOLLOW_PIPE ? (pipe ? pipe->blockLength : 0) : length;
   return std::max(0, std::min(n, count));
 }
 

@@ -26,7 +26,7 @@ class ZR_EXPORT ZR_Buffer : public ZR_Object {
   ZR_Buffer();
   ~ZR_Buffer() override;
 
-  // Samples per block as stages see them: the fixed count, or the followed
+  // Samples per block as stages see them: the fixed length, or the followed
   // pipe's block length (never more than is allocated).  Audio thread.
   int32_t blockLength() const;
   // Zeroes the main half.

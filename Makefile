@@ -1,11 +1,13 @@
 # Zuver Aduz: the two commands.
 #
-#   make demo   build everything and show the product
+#   make demo   build everything, denoise a noisy speech sample with
+#               zuver-aduz and draw its before/after spectrogram
 #   make test   build everything and run every test of every build
 #
 # Builds live under build/: native (x86-64), native-asan (AddressSanitizer
-# and UndefinedBehaviorSanitizer), native32 (32-bit x86), win32 (the DLL,
-# cross-built with mingw-w64) and fuzz (clang, libFuzzer).
+# and UndefinedBehaviorSanitizer), native-tsan (ThreadSanitizer), native32
+# (32-bit x86), win32 (the DLL, cross-built with mingw-w64) and fuzz (clang,
+# libFuzzer).
 
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
@@ -15,12 +17,14 @@ CONFIGURE := cmake -S . -Wno-dev
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 export ASAN_OPTIONS ?= detect_leaks=1
 
-BUILDS := native native-asan native32 win32 fuzz
+BUILDS := native native-asan native-tsan native32 win32 fuzz
 
 .PHONY: demo test setup build $(addprefix build-,$(BUILDS)) $(addprefix test-,$(BUILDS))
 
-demo: setup build
-	@tools/show-exports build/win32/ZuverAduz.dll
+demo: setup build-native build-win32
+	@tools/show-exports build/win32/ZuverAduz.dll | head -n 8
+	@echo
+	@tools/demo.sh "$(CURDIR)/build/native/zuver-aduz" "$(CURDIR)/build/demo"
 
 test: setup
 	@$(MAKE) --no-print-directory $(addprefix test-,$(BUILDS))
@@ -29,7 +33,7 @@ test: setup
 setup:
 	@bash tools/setup.sh
 
-build: $(addprefix build-,native native-asan native32 win32 fuzz)
+build: $(addprefix build-,$(BUILDS))
 
 build-native:
 	$(CONFIGURE) -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -41,14 +45,19 @@ build-native-asan:
 
 # pkg-config must find 32-bit libraries only (none, where no :i386 -dev
 # package is installed, so what needs one is left out of this build).
+build-native-tsan:
+	$(CONFIGURE) -B build/native-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR_TSAN=ON
+	cmake --build build/native-tsan -j$(JOBS) --target zr_unit_tests
+
 build-native32: export PKG_CONFIG_LIBDIR := /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig
 build-native32:
 	$(CONFIGURE) -B build/native32 -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR_M32=ON
 	cmake --build build/native32 -j$(JOBS)
 
-build-win32:
+# The Windows tests compare zrhost's results with the native zuver-aduz.
+build-win32: build-native
 	$(CONFIGURE) -B build/win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DZR_NATIVE_BUILD=$(CURDIR)/build/native
 	cmake --build build/win32 -j$(JOBS)
 
 build-fuzz:
@@ -61,6 +70,10 @@ test-native: build-native
 
 test-native-asan: build-native-asan
 	cd build/native-asan && $(CTEST)
+
+# The threads that share the plug-in (audio, automation) under ThreadSanitizer.
+test-native-tsan: build-native-tsan
+	cd build/native-tsan && TSAN_OPTIONS=halt_on_error=1 tests/zr_unit_tests --gtest_brief=1
 
 test-native32: build-native32
 	cd build/native32 && $(CTEST)

@@ -15,8 +15,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # unit tests and benchmarks
   googletest libbenchmark-dev
-  # the command-line denoiser (sound files)
-  pkg-config libsndfile1-dev
+  # the command-line denoiser (sound files), its tests and the demo's sample
+  pkg-config libsndfile1-dev sox espeak-ng python3
   # Windows cross build
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   # running Windows test programs (where Wine works)

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "command_fixture.h"
 #include "ZR_fourier.h"
 
 namespace {
@@ -70,23 +71,9 @@ double quadSin(double x, bool cosine = false) {
 
 // ---------------------------------------------------------------- fixture
 
-class FourierTest : public ::testing::Test {
+class FourierTest : public CommandTest {
  protected:
-  void TearDown() override {
-    if (ZR_currentpipe) ZR_currentpipe = nullptr;
-    ZR_Object::deleteAll();
-  }
 
-  // Runs a command in store mode; the line lives as long as the test, as
-  // objects keep a pointer to the line that created them.
-  ZR_error cmd(const char* line, ...) {
-    lines_.emplace_back(line);
-    va_list args;
-    va_start(args, line);
-    ZR_error e = spcpp_exec(ZR_EXEC_STORE, &lines_.back()[0], nullptr, nullptr, &args);
-    va_end(args);
-    return e;
-  }
 
   ZR_Buffer* buffer(int length) {
     ZR_Buffer* b = nullptr;
@@ -115,7 +102,6 @@ class FourierTest : public ::testing::Test {
     return t;
   }
 
-  std::deque<std::string> lines_;
 };
 
 std::vector<int32_t> randomSamples(size_t n, uint32_t seed, int32_t amplitude) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "command_fixture.h"
 #include "ZR_fourier.h"
 
 namespace {
@@ -23,7 +24,7 @@ const int kBlock = 512;  // largest block
 
 // The graph the plug-in builds: input -> forward transform -> gate -> two
 // backward transforms, run stage by stage as the plug-in runs them.
-class NoisegateTest : public ::testing::Test {
+class NoisegateTest : public CommandTest {
  protected:
   ZR_Soundpipe* pipe = nullptr;
   ZR_Buffer* input = nullptr;
@@ -35,19 +36,7 @@ class NoisegateTest : public ::testing::Test {
   ZR_Fourier_Transform* backward2 = nullptr;
   std::vector<int32_t> history;  // every input sample so far
 
-  void TearDown() override {
-    ZR_currentpipe = nullptr;
-    ZR_Object::deleteAll();
-  }
 
-  ZR_error cmd(const char* line, ...) {
-    lines_.emplace_back(line);
-    va_list args;
-    va_start(args, line);
-    ZR_error e = spcpp_exec(ZR_EXEC_STORE, &lines_.back()[0], nullptr, nullptr, &args);
-    va_end(args);
-    return e;
-  }
 
   void build() {
     int32_t began = 0, ended = 0;
@@ -91,7 +80,6 @@ class NoisegateTest : public ::testing::Test {
     return y;
   }
 
-  std::deque<std::string> lines_;
 };
 
 std::vector<int32_t> noise(size_t n, uint32_t seed, int32_t amplitude) {

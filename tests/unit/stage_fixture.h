@@ -13,27 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "command_fixture.h"
 #include "ZR_effect.h"
 
-class StageFixture : public ::testing::Test {
+class StageFixture : public CommandTest {
  protected:
   ZR_Soundpipe* pipe = nullptr;
 
   void TearDown() override {
     if (pipe && ZR_currentpipe == pipe) endPipe();
-    ZR_Object::deleteAll();
+    CommandTest::TearDown();
   }
 
-  // Runs a command in store mode; the line stays alive for the test, as
-  // objects keep a pointer to the line that created them.
-  ZR_error cmd(const char* line, ...) {
-    lines_.emplace_back(line);
-    va_list args;
-    va_start(args, line);
-    ZR_error e = spcpp_exec(ZR_EXEC_STORE, &lines_.back()[0], nullptr, nullptr, &args);
-    va_end(args);
-    return e;
-  }
 
   ZR_Soundpipe* makePipe(int blockLength) {
     int32_t began = -1;
@@ -119,6 +110,5 @@ class StageFixture : public ::testing::Test {
   }
 
  protected:
-  std::deque<std::string> lines_;
   std::mt19937 rng_{12345u};
 };

@@ -8,17 +8,11 @@
 #include <vector>
 
 #include "ZR_deline.h"
+#include "bench_command.h"
 
 namespace {
 
 constexpr int kBlock = 512;
-
-template <class... A>
-void command(const char* text, A... args) {
-  static std::vector<std::string> lines;  // objects keep the line that created them
-  lines.emplace_back(text);
-  spcpp(&lines.back()[0], args...);
-}
 
 // A pipe with an input, `groups` groups of `taps` taps each, every group on
 // its own output, some feedback, the input filled with noise.

@@ -10,17 +10,11 @@
 #include <vector>
 
 #include "ZR_fourier.h"
+#include "bench_command.h"
 
 namespace {
 
 constexpr int kBlock = 512;
-
-template <class... A>
-void command(const char* text, A... args) {
-  static std::vector<std::string> lines;  // objects keep the line that created them
-  lines.emplace_back(text);
-  spcpp(&lines.back()[0], args...);
-}
 
 // The plug-in's graph: input -> forward transform -> gate -> two backward
 // transforms, with noise in the input and thresholds learnt on it.

@@ -27,8 +27,9 @@ int32_t toFixed(float x) {
   return static_cast<int32_t>(y);
 }
 
+// Runs a command that creates nothing, so no object keeps its line: a
+// writable copy on the stack will do.
 void run(const char* command, ...) {
-  // Commands are short fixed texts: copy into a writable line.
   char line[96];
   std::snprintf(line, sizeof line, "%s", command);
   va_list args;
@@ -104,6 +105,11 @@ ZR_Application::ZR_Application() {
 
 ZR_Application::~ZR_Application() {}
 
+char* ZR_Application::keep(const char* text) {
+  lines_.emplace_back(text);
+  return &lines_.back()[0];
+}
+
 ZR_error ZR_Application::build() {
   editorWidth = 180;
   editorHeight = 183;
@@ -112,15 +118,15 @@ ZR_error ZR_Application::build() {
 
   int32_t began = 0;
   static char tag[] = "zrFTi";
-  run("ZR_Soundpipe -bl %i -b", &pipe, BLOCK, &began);
-  run("ZR_Buffer -t %o", &input, tag);
-  run("ZR_Fourier_Transform -i %o -s 9", &forward, input);
+  spcpp(keep("ZR_Soundpipe -bl %i -b"), &pipe, BLOCK, &began);
+  spcpp(keep("ZR_Buffer -t %o"), &input, tag);
+  spcpp(keep("ZR_Fourier_Transform -i %o -s 9"), &forward, input);
   run("ZR_Fourier_Transform %o -w", forward, &spectrum_);
-  run("ZR_Fourier_Noisegate -i %o -s %o", &gate, spectrum_, input);
-  run("ZR_Fourier_Noisegate %o -o1", gate, &output1);
-  run("ZR_Fourier_Noisegate %o -o2", gate, &output2);
-  run("ZR_Fourier_Transform -i %o -s 9 -d backward", &backward1, output1);
-  run("ZR_Fourier_Transform -i %o -s 9 -d backward", &backward2, output2);
+  spcpp(keep("ZR_Fourier_Noisegate -i %o -s %o"), &gate, spectrum_, input);
+  spcpp(keep("ZR_Fourier_Noisegate %o -o1"), gate, &output1);
+  spcpp(keep("ZR_Fourier_Noisegate %o -o2"), gate, &output2);
+  spcpp(keep("ZR_Fourier_Transform -i %o -s 9 -d backward"), &backward1, output1);
+  spcpp(keep("ZR_Fourier_Transform -i %o -s 9 -d backward"), &backward2, output2);
   run("ZR_Soundpipe %o -e", pipe, &began);
   run("ZR_Fourier_Transform %o -w", backward1, &filtered1_);
   run("ZR_Fourier_Transform %o -w", backward2, &filtered2_);

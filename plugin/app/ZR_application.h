@@ -3,6 +3,9 @@
 // and holds the host parameters and the saved state.
 #pragma once
 
+#include <deque>
+#include <string>
+
 #include "ZR_effect.h"
 
 class ZR_Fourier_Transform;
@@ -100,6 +103,10 @@ class ZR_Application : public ZR_Apptpl {
 
  private:
   void processChunk(const float* in, float* out0, float* out1, int n);
+  // A writable copy of a command line that lives as long as the
+  // application: the objects a command creates keep a pointer to their line.
+  char* keep(const char* text);
+  std::deque<std::string> lines_;
   ZR_Win* window_ = nullptr;
   // Buffers the transforms and the gate own, looked up once by command.
   ZR_Buffer* spectrum_ = nullptr;    // forward transform's output

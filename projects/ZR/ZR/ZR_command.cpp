@@ -35,6 +35,9 @@ bool derivesFrom(const ZR_param* table, const ZR_param* wanted) {
   return false;
 }
 
+// The processor's steps return null to go on, or the error code that ends
+// the command.
+
 // Where a value came from: object addresses written in the line are checked
 // against the live objects; those passed as "%o" are the caller's word.
 enum Source { FROM_LINE, FROM_OBJECT_ARG, FROM_OTHER_ARG };

@@ -17,6 +17,8 @@ PACKAGES=(
   googletest libbenchmark-dev
   # the command-line denoiser (sound files), its tests and the demo's sample
   pkg-config libsndfile1-dev sox espeak-ng python3
+  # a locale with a decimal comma, for the command parser's tests
+  locales
   # Windows cross build
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   # running Windows test programs (where Wine works)
@@ -65,6 +67,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 else
   say "all packages present"
+fi
+
+# --- a decimal-comma locale -------------------------------------------------
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  say "generating the de_DE.UTF-8 locale"
+  as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 # --- 32-bit programs --------------------------------------------------------

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -53,6 +54,12 @@ const Case kCases[] = {
     {"0e5", ZR_TYPE_FLOAT, 0, 0.0},
     {"-2.5", ZR_TYPE_FLOAT, 0, -2.5},
     {"44100.7", ZR_TYPE_FLOAT, 0, 44100.7f},
+    {"0.1", ZR_TYPE_FLOAT, 0, 0.1f},
+    {"-0.000123e+7", ZR_TYPE_FLOAT, 0, -1230.0},
+    {"1e40", ZR_TYPE_FLOAT, 0, HUGE_VALF},
+    {"1e-50", ZR_TYPE_FLOAT, 0, 0.0},
+    {"16777217.", ZR_TYPE_FLOAT, 0, 16777216.0},
+    {"3.4028235e38", ZR_TYPE_FLOAT, 0, 3.4028235e38f},
     {"0x", ZR_TYPE_TEXT, 0, 0},
     {"0x1G", ZR_TYPE_TEXT, 0, 0},
     {"-0x1", ZR_TYPE_TEXT, 0, 0},
@@ -99,6 +106,26 @@ TEST(Lexer, TokenTable) {
         break;
     }
   }
+}
+
+// A host may switch the process to a locale whose decimal mark is a comma;
+// command lines always use the point.
+TEST(Lexer, FloatsIgnoreTheLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  const char* comma = nullptr;
+  for (const char* name : {"de_DE.UTF-8", "German_Germany.1252", "deu"})
+    if (!comma) comma = std::setlocale(LC_NUMERIC, name);
+  ASSERT_NE(comma, nullptr) << "no German locale is installed (the setup generates de_DE.UTF-8)";
+  ASSERT_EQ(std::localeconv()->decimal_point[0], ',');
+  std::string line = "0.25 -1.5e2";
+  int pos = 0;
+  ZR_value a(&line[0], pos, " ");
+  ++pos;
+  ZR_value b(&line[0], pos, " ");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(a.asFloat(), 0.25f);
+  EXPECT_EQ(b.asFloat(), -150.0f);
 }
 
 TEST(Lexer, TokenEndingAtNul) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 ZR_value ZR_EMPTY;
 
@@ -123,6 +124,35 @@ int32_t readSigned(const char* p) {
   return negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude)) : static_cast<int32_t>(magnitude);
 }
 
+// A float token ([sign] digits [. digits] [e [sign] digits]) is rewritten as
+// an integer mantissa with a decimal exponent ("-12.5e3" as "-125e2") before
+// the C library converts it: that form has no decimal point, so the
+// conversion stays correctly rounded and independent of the locale a host
+// may have set.
+float readFloat(const char* p) {
+  std::string text;
+  if (*p == '+' || *p == '-') text += *p++;
+  long exponent = 0;
+  bool digits = false;
+  for (; *p >= '0' && *p <= '9'; ++p, digits = true) text += *p;
+  if (*p == '.')
+    for (++p; *p >= '0' && *p <= '9'; ++p, digits = true) {
+      text += *p;
+      --exponent;
+    }
+  if (!digits) return 0.0f;  // '.', '-.' or '.e5' read nothing
+  if (*p == 'e' || *p == 'E') {
+    ++p;
+    bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    long e = static_cast<long>(readDecimal(p, 1000000));
+    exponent += negative ? -e : e;
+  }
+  text += 'e';
+  text += std::to_string(exponent);
+  return std::strtof(text.c_str(), nullptr);
+}
+
 }  // namespace
 
 int ZR_lexClass(unsigned char c) { return classTable(" ").of[c]; }
@@ -154,12 +184,9 @@ ZR_value::ZR_value(char* text, int& position, const char* delimiters) : data(0),
       data = static_cast<ZR_word>(readSigned(token));
       type = ZR_TYPE_INT;
       break;
-    case FRACTION: {
-      char* end = nullptr;
-      float f = std::strtof(token, &end);
-      *this = ofFloat(end == token ? 0.0f : f);
+    case FRACTION:
+      *this = ofFloat(readFloat(token));
       break;
-    }
     default:
       data = reinterpret_cast<ZR_word>(token);
       type = ZR_TYPE_TEXT;

@@ -454,6 +454,43 @@ TEST_F(FourierTest, SizesAboveTheTwiddleResolutionStillRun) {
   }
 }
 
+// The fast kernels against the plain ones, bit for bit: random values of
+// every magnitude (sums that wrap included), the extremes, every size and
+// both directions.
+TEST(FourierKernels, FastKernelsGiveThePlainKernelsBits) {
+  std::mt19937 rng(20261211);
+  for (int s = 0; s <= ZR_Fourier_Transform::MAX_SIZE; ++s) {
+    const size_t values = size_t(4) << s;
+    for (int pattern = 0; pattern < 6; ++pattern) {
+      std::vector<int32_t> input(values);
+      for (size_t i = 0; i < values; ++i) {
+        uint32_t r = rng();
+        switch (pattern) {
+          case 0: input[i] = static_cast<int32_t>(r); break;                         // full range
+          case 1: input[i] = static_cast<int32_t>(r) >> (r % 31); break;             // any magnitude
+          case 2: input[i] = static_cast<int32_t>(r % 7) - 3; break;                 // tiny, odd and even
+          case 3: input[i] = (r & 1) ? INT32_MIN : INT32_MAX; break;                 // extremes
+          case 4: input[i] = (r & 3) == 0 ? static_cast<int32_t>(r) : 0; break;      // sparse
+          default: input[i] = static_cast<int32_t>(r) >> (20 - (s + 1) % 20); break;  // no wrapping
+        }
+      }
+      for (int backward = 0; backward <= 1; ++backward) {
+        std::vector<int32_t> fast = input, plain = input;
+        if (backward) {
+          ZR_Fourier_Transform::backwardKernel(fast.data(), s);
+          ZR_Fourier_Transform::plainBackwardKernel(plain.data(), s);
+        } else {
+          ZR_Fourier_Transform::forwardKernel(fast.data(), s);
+          ZR_Fourier_Transform::plainForwardKernel(plain.data(), s);
+        }
+        for (size_t i = 0; i < values; ++i)
+          ASSERT_EQ(fast[i], plain[i]) << "s " << s << " pattern " << pattern << " backward " << backward
+                                       << " value " << i;
+      }
+    }
+  }
+}
+
 // ---------------------------------------------------------------- history ring
 
 TEST_F(FourierTest, ShortBlocksTransformOverlappingWindows) {

@@ -11,6 +11,19 @@
 #include <limits>
 #include <new>
 
+// The kernels use SSE2 where every build target has it; elsewhere the plain
+// kernel runs.  Both give the same bits.
+#if !defined(ZR_FOURIER_SSE2)
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define ZR_FOURIER_SSE2 1
+#else
+#define ZR_FOURIER_SSE2 0
+#endif
+#endif
+#if ZR_FOURIER_SSE2
+#include <emmintrin.h>
+#endif
+
 static_assert((-3 >> 1) == -2, "signed right shift must be arithmetic (floor)");
 static_assert((static_cast<int64_t>(-3) >> 1) == -2, "signed right shift must be arithmetic (floor)");
 static_assert(std::numeric_limits<double>::is_iec559, "IEEE doubles required");
@@ -229,8 +242,9 @@ inline int32_t upper(int32_t x, int32_t y) {
   return static_cast<int32_t>((static_cast<int64_t>(x) * y) >> 32);
 }
 
+// The kernel one butterfly at a time.  Every other kernel must give its bits.
 template <bool Backward>
-void kernel(int32_t* data, int32_t s, const int32_t* table) {
+void plainKernel(int32_t* data, int32_t s, const int32_t* table) {
   const int32_t n = int32_t(1) << (s + 1);
   for (int32_t k = 0; k <= s; ++k) {
     const int32_t half = int32_t(1) << k;
@@ -265,10 +279,198 @@ void kernel(int32_t* data, int32_t s, const int32_t* table) {
   }
 }
 
+#if ZR_FOURIER_SSE2
+
+// The SSE2 kernel works on two butterflies at once: the b points of elements
+// m and m+1 of a group are one vector (rb0, ib0, rb1, ib1).  SSE2 multiplies
+// only unsigned 32-bit lanes, so each signed product x y is formed exactly in
+// 64 bits from the biased xu = x + 2^31:
+//   x y = xu y - 2^31 y            for y >= 0,
+//   x y = 2^31 |y| - xu |y|        for y <= 0,
+// and the subtracted product enters negated through
+//   -floor(p / 2^32) = floor((2^32 - 1 - p) / 2^32).
+// The upper halves are then the same floor(x y / 2^32) as one at a time, and
+// the 32-bit sums wrap alike.
+//
+// The sines of the table are never negative; the cosines are not negative
+// below a quarter turn (m < half/2) and not positive from it on.
+
+// Twiddles of elements m, m+1 (m even) of one stage, 64-bit lanes.
+struct alignas(16) TwiddlePair {
+  int64_t c[2];    // |C|
+  int64_t s[2];    // S
+  int64_t kc[2];   // 2^31 |C|
+  int64_t ks[2];   // 2^31 S
+  int64_t ks1[2];  // 2^31 S + 2^32 - 1
+};
+
+// Pair index from which the cosines are not positive.  At stage 1 the one
+// pair holds m = 0 (cosine 2^31 - 1) and m = 1 (cosine 0), taken as
+// not negative.
+inline int32_t firstTurnedPair(int32_t half) { return half >= 4 ? half >> 2 : 1; }
+
+class StageTwiddles {
+ public:
+  explicit StageTwiddles(int32_t k) {
+    const int32_t* table = ZR_Fourier_Transform::twiddles();
+    const int32_t half = int32_t(1) << k;
+    const int32_t pairs = half >> 1;
+    const int32_t turned = firstTurnedPair(half);
+    pairs_ = new TwiddlePair[static_cast<size_t>(pairs)];
+    for (int32_t p = 0; p < pairs; ++p) {
+      TwiddlePair& w = pairs_[p];
+      for (int32_t j = 0; j < 2; ++j) {
+        const int32_t m = 2 * p + j;
+        const int32_t t = k <= 11 ? m << (11 - k) : m >> (k - 11);
+        const int64_t c = table[2 * t], s = table[2 * t + 1];
+        w.c[j] = p < turned ? c : -c;
+        w.s[j] = s;
+        w.kc[j] = w.c[j] << 31;
+        w.ks[j] = s << 31;
+        w.ks1[j] = (s << 31) + 0xFFFFFFFFll;
+      }
+    }
+  }
+  const TwiddlePair* get() const { return pairs_; }
+
+ private:
+  TwiddlePair* pairs_;  // never freed, like the other tables
+};
+
+template <int K>
+const TwiddlePair* stageTwiddlesOf() {
+  static const StageTwiddles* table = new StageTwiddles(K);
+  return table->get();
+}
+
+typedef const TwiddlePair* (*StageGetter)();
+const StageGetter kStageGetters[ZR_Fourier_Transform::MAX_SIZE + 1] = {
+    nullptr,              stageTwiddlesOf<1>,  stageTwiddlesOf<2>,  stageTwiddlesOf<3>,
+    stageTwiddlesOf<4>,   stageTwiddlesOf<5>,  stageTwiddlesOf<6>,  stageTwiddlesOf<7>,
+    stageTwiddlesOf<8>,   stageTwiddlesOf<9>,  stageTwiddlesOf<10>, stageTwiddlesOf<11>,
+    stageTwiddlesOf<12>,  stageTwiddlesOf<13>, stageTwiddlesOf<14>, stageTwiddlesOf<15>};
+
+struct Twiddle2 {
+  __m128i c, s, kc, ks, ks1;
+  explicit Twiddle2(const TwiddlePair& w)
+      : c(_mm_load_si128(reinterpret_cast<const __m128i*>(w.c))),
+        s(_mm_load_si128(reinterpret_cast<const __m128i*>(w.s))),
+        kc(_mm_load_si128(reinterpret_cast<const __m128i*>(w.kc))),
+        ks(_mm_load_si128(reinterpret_cast<const __m128i*>(w.ks))),
+        ks1(_mm_load_si128(reinterpret_cast<const __m128i*>(w.ks1))) {}
+};
+
+inline __m128i upperHalves(__m128i x, __m128i y) {
+  // (x1, x3, y1, y3): the upper halves of two 64-bit lanes each.
+  return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(x), _mm_castsi128_ps(y), _MM_SHUFFLE(3, 1, 3, 1)));
+}
+
+// (tr0, ti0, tr1, ti1) for b = (rb0, ib0, rb1, ib1).
+template <bool Turned>
+inline __m128i twiddled(__m128i b, const Twiddle2& w) {
+  const __m128i bu = _mm_xor_si128(b, _mm_set1_epi32(static_cast<int32_t>(0x80000000u)));
+  const __m128i bo = _mm_srli_epi64(bu, 32);
+  const __m128i urc = _mm_mul_epu32(bu, w.c), uic = _mm_mul_epu32(bo, w.c);
+  const __m128i rc = Turned ? _mm_sub_epi64(w.kc, urc) : _mm_sub_epi64(urc, w.kc);  // rb C
+  const __m128i ic = Turned ? _mm_sub_epi64(w.kc, uic) : _mm_sub_epi64(uic, w.kc);  // ib C
+  const __m128i rs = _mm_sub_epi64(_mm_mul_epu32(bu, w.s), w.ks);                    // rb S
+  const __m128i nis = _mm_sub_epi64(w.ks1, _mm_mul_epu32(bo, w.s));                 // -ib S, ceiling
+  // (hi rc0 - hi is0, hi rc1 - hi is1, hi ic0 + hi rs0, hi ic1 + hi rs1)
+  const __m128i t = _mm_add_epi32(upperHalves(rc, ic), upperHalves(nis, rs));
+  return _mm_shuffle_epi32(t, _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+template <bool Backward>
+inline void combine(__m128i& a, __m128i& b, __m128i t) {
+  if (Backward)
+    t = _mm_slli_epi32(t, 1);
+  else
+    a = _mm_srai_epi32(a, 1);
+  b = _mm_sub_epi32(a, t);
+  a = _mm_add_epi32(a, t);
+}
+
+template <bool Backward, bool Turned>
+inline void butterflies(int32_t* pa, int32_t* pb, const Twiddle2& w) {
+  __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa));
+  __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb));
+  combine<Backward>(a, b, twiddled<Turned>(b, w));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pa), a);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pb), b);
+}
+
+template <bool Backward>
+void fastKernel(int32_t* data, int32_t s) {
+  const int32_t n = int32_t(1) << (s + 1);
+
+  // Stages 0 and 1 together, four points at a time.  Stage 0 has the
+  // twiddle (2^31 - 1, 0): its sine products are exactly zero.
+  {
+    const int32_t c0 = ZR_Fourier_Transform::twiddles()[0];
+    TwiddlePair first = {{c0, c0}, {0, 0}, {int64_t(c0) << 31, int64_t(c0) << 31}, {0, 0},
+                         {0xFFFFFFFFll, 0xFFFFFFFFll}};
+    const Twiddle2 w0(first);
+    const Twiddle2 w1(*kStageGetters[1]());
+    for (int32_t i = 0; i < n; i += 4) {
+      __m128i* p = reinterpret_cast<__m128i*>(data + 2 * i);
+      const __m128i v0 = _mm_loadu_si128(p), v1 = _mm_loadu_si128(p + 1);
+      __m128i a = _mm_unpacklo_epi64(v0, v1);  // points 0, 2
+      __m128i b = _mm_unpackhi_epi64(v0, v1);  // points 1, 3
+      combine<Backward>(a, b, twiddled<false>(b, w0));
+      __m128i lo = _mm_unpacklo_epi64(a, b);  // points 0, 1
+      __m128i hi = _mm_unpackhi_epi64(a, b);  // points 2, 3
+      combine<Backward>(lo, hi, twiddled<false>(hi, w1));
+      _mm_storeu_si128(p, lo);
+      _mm_storeu_si128(p + 1, hi);
+    }
+  }
+
+  for (int32_t k = 2; k <= s; ++k) {
+    const int32_t half = int32_t(1) << k;
+    const int32_t span = half << 1;
+    const int32_t pairs = half >> 1;
+    const int32_t turned = firstTurnedPair(half);
+    const TwiddlePair* tw = kStageGetters[k]();
+    if (n / span >= pairs) {
+      // Many groups: one twiddle pair at a time over all groups.
+      for (int32_t q = 0; q < pairs; ++q) {
+        const Twiddle2 w(tw[q]);
+        int32_t* pa = data + 4 * q;
+        if (q < turned)
+          for (int32_t a = 0; a < n; a += span) butterflies<Backward, false>(pa + 2 * a, pa + 2 * (a + half), w);
+        else
+          for (int32_t a = 0; a < n; a += span) butterflies<Backward, true>(pa + 2 * a, pa + 2 * (a + half), w);
+      }
+    } else {
+      for (int32_t g = 0; g < n; g += span) {
+        int32_t* pa = data + 2 * g;
+        int32_t* pb = pa + 2 * half;
+        for (int32_t q = 0; q < turned; ++q) butterflies<Backward, false>(pa + 4 * q, pb + 4 * q, Twiddle2(tw[q]));
+        for (int32_t q = turned; q < pairs; ++q) butterflies<Backward, true>(pa + 4 * q, pb + 4 * q, Twiddle2(tw[q]));
+      }
+    }
+  }
+}
+
+#endif  // ZR_FOURIER_SSE2
+
+template <bool Backward>
+void kernel(int32_t* data, int32_t s) {
+#if ZR_FOURIER_SSE2
+  if (s >= 1 && s <= ZR_Fourier_Transform::MAX_SIZE) {
+    fastKernel<Backward>(data, s);
+    return;
+  }
+#endif
+  plainKernel<Backward>(data, s, ZR_Fourier_Transform::twiddles());
+}
+
 }  // namespace
 
-void ZR_Fourier_Transform::forwardKernel(int32_t* data, int32_t s) { kernel<false>(data, s, twiddles()); }
-void ZR_Fourier_Transform::backwardKernel(int32_t* data, int32_t s) { kernel<true>(data, s, twiddles()); }
+void ZR_Fourier_Transform::forwardKernel(int32_t* data, int32_t s) { kernel<false>(data, s); }
+void ZR_Fourier_Transform::backwardKernel(int32_t* data, int32_t s) { kernel<true>(data, s); }
+void ZR_Fourier_Transform::plainForwardKernel(int32_t* data, int32_t s) { plainKernel<false>(data, s, twiddles()); }
+void ZR_Fourier_Transform::plainBackwardKernel(int32_t* data, int32_t s) { plainKernel<true>(data, s, twiddles()); }
 
 // ---------------------------------------------------------------- stage
 
@@ -364,10 +566,10 @@ void ZR_Fourier_Transform::process() {
   if (!out) return;
   if (backward) {
     gatherBackward(out);
-    kernel<true>(out, t->size, twiddles());
+    kernel<true>(out, t->size);
   } else {
     gatherForward(out);
-    kernel<false>(out, t->size, twiddles());
+    kernel<false>(out, t->size);
   }
 }
 

@@ -61,6 +61,11 @@ class ZR_Fourier_Transform : public ZR_Effect {
   // order; the result is in natural order.  Exposed for tests and benchmarks.
   static void forwardKernel(int32_t* data, int32_t s);
   static void backwardKernel(int32_t* data, int32_t s);
+  // The same kernels written plainly, one butterfly at a time, straight from
+  // the definition.  The fast kernels must give exactly their bits; tests
+  // compare the two.
+  static void plainForwardKernel(int32_t* data, int32_t s);
+  static void plainBackwardKernel(int32_t* data, int32_t s);
 
   static ZR_value m_i(ZR_Fourier_Transform* self, ZR_value v);
   static ZR_value m_w(ZR_Fourier_Transform* self, ZR_value v);

@@ -40,7 +40,7 @@ set(ZR_REQUIRED_EXPORTS
   hInstance
   spcpp
   spcpp_exec
-  _Z10ZR_initallv            # ZR_initall()
+  ZR_initall
   _ZN9ZR_ApptplC1Ev          # ZR_Apptpl::ZR_Apptpl()
   _ZN13ZR_Chain_ItemC1EPv    # ZR_Chain_Item::ZR_Chain_Item(void*)
   _ZN12ZR_Soundpipe7processEv  # ZR_Soundpipe::process()

@@ -70,7 +70,7 @@ typedef Value(__attribute__((thiscall)) * GetState)(void* self);
 // compiler's mangling.
 const char kChainItemCtor[] = "_ZN13ZR_Chain_ItemC1EPv";
 const char kApptplCtor[] = "_ZN9ZR_ApptplC1Ev";
-const char kInitall[] = "_Z10ZR_initallv";
+const char kInitall[] = "ZR_initall";
 
 struct ErrorCode {
   const char* name;

@@ -78,7 +78,8 @@ class ZR_EXPORT ZR_Apptpl {
   virtual void setState(ZR_value state);
 };
 
-ZR_EXPORT void ZR_initall();
+// The framework's explicit initialiser, run when the module is attached.
+extern "C" ZR_EXPORT void ZR_initall();
 
 // The object a handler was given, if it names a live object of class T;
 // null otherwise (also for a null value).  Handlers that keep or follow an

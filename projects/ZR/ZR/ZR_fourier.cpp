@@ -485,6 +485,21 @@ ZR_Fourier_Transform::~ZR_Fourier_Transform() {
   if (ZR_Object::isLive(history)) delete history;
 }
 
+namespace {
+// Window samples i in [begin, end), read from from[i - begin], windowed or
+// not, to the points rev[i] of `out` as (v, 0).
+template <bool Windowed>
+inline void gatherRun(int32_t* out, const uint32_t* rev, const double* w, const int32_t* from, int32_t begin,
+                      int32_t end) {
+  for (int32_t i = begin; i < end; ++i) {
+    int32_t* p = out + 2 * rev[i];
+    const int32_t v = from[i - begin];
+    p[0] = Windowed ? truncated(static_cast<double>(v) * w[i]) : v;
+    p[1] = 0;
+  }
+}
+}  // namespace
+
 void ZR_Fourier_Transform::gatherForward(int32_t* out) {
   const int32_t n = tables->points;
   const int32_t mask = n - 1;
@@ -500,26 +515,26 @@ void ZR_Fourier_Transform::gatherForward(int32_t* out) {
     from = length - n;
     pos = (pos + from) & mask;
   }
-  for (int32_t j = from; j < length; ++j) {
-    ring[pos] = x[j];
-    pos = (pos + 1) & mask;
+  // The ring in at most two straight runs, and read back the same way:
+  // the oldest sample is at `pos`.
+  for (int32_t j = from; j < length;) {
+    int32_t run = length - j;
+    if (run > n - pos) run = n - pos;
+    std::memcpy(ring + pos, x + j, sizeof(int32_t) * static_cast<size_t>(run));
+    j += run;
+    pos = (pos + run) & mask;
   }
   history->position = pos;
 
   const uint32_t* rev = tables->reversal;
+  const int32_t first = n - pos;  // samples from `pos` to the ring's end
   if (window) {
     const double* w = tables->window;
-    for (int32_t i = 0; i < n; ++i) {
-      int32_t* p = out + 2 * rev[i];
-      p[0] = truncated(static_cast<double>(ring[(pos + i) & mask]) * w[i]);
-      p[1] = 0;
-    }
+    gatherRun<true>(out, rev, w, ring + pos, 0, first);
+    gatherRun<true>(out, rev, w, ring, first, n);
   } else {
-    for (int32_t i = 0; i < n; ++i) {
-      int32_t* p = out + 2 * rev[i];
-      p[0] = ring[(pos + i) & mask];
-      p[1] = 0;
-    }
+    gatherRun<false>(out, rev, nullptr, ring + pos, 0, first);
+    gatherRun<false>(out, rev, nullptr, ring, first, n);
   }
 }
 
@@ -546,14 +561,14 @@ void ZR_Fourier_Transform::gatherBackward(int32_t* out) {
     }
     return;
   }
-  for (int32_t i = 0; i < n; ++i) {
+  for (int32_t i = 0; i < available; ++i) {
     int32_t* p = out + 2 * rev[i];
-    if (i < available) {
-      p[0] = in[2 * i];
-      p[1] = in[2 * i + 1];
-    } else {
-      p[0] = p[1] = 0;
-    }
+    p[0] = in[2 * i];
+    p[1] = in[2 * i + 1];
+  }
+  for (int32_t i = available; i < n; ++i) {
+    int32_t* p = out + 2 * rev[i];
+    p[0] = p[1] = 0;
   }
 }
 

@@ -50,7 +50,7 @@ namespace {
 // Parameter texts: 8 bytes cleared, at most 7 characters written.
 void writeShort(char* text, const char* s) {
   std::memset(text, 0, 8);
-  std::snprintf(text, 8, "%s", s);
+  std::strncpy(text, s, 7);
 }
 const char* slot(const char* label, int which) { return label ? label + 10 * which : ""; }
 }  // namespace

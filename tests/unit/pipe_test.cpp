@@ -325,7 +325,9 @@ TEST_F(Pipe, SwitchingCrossfadesOverTheBlock) {
     pipe->process();  // switching on
     EXPECT_EQ(reader->seen, fade(old, writer->value, n));
     EXPECT_EQ(writer->resets, 1);
-    if (n == 1) EXPECT_EQ(reader->seen[0], old);
+    if (n == 1) {
+      EXPECT_EQ(reader->seen[0], old);
+    }
     ZR_Object::deleteAll();
   }
 }

@@ -20,7 +20,9 @@ class Plugin : public ::testing::Test {
     host_->start(44100.0f, 512);
   }
   void TearDown() override {
-    if (host_) EXPECT_EQ(host_->close(), 1);
+    if (host_) {
+      EXPECT_EQ(host_->close(), 1);
+    }
     host_.reset();
     EXPECT_EQ(ZR_Object::liveCount(), 0);  // teardown deleted the whole graph
   }
@@ -158,7 +160,9 @@ TEST_F(Plugin, ImpulseThroughZeroThresholdsComesOut511Later) {
     std::vector<float> out = run(in, block);
     EXPECT_NEAR(out[at + 511], 0.5f, 5e-6f);  // the fixed-point scale of the transforms
     for (size_t i = 0; i < out.size(); ++i)
-      if (i != at + 511) ASSERT_LT(std::fabs(out[i]), 1e-6f) << i;
+      if (i != at + 511) {
+        ASSERT_LT(std::fabs(out[i]), 1e-6f) << i;
+      }
   }
 }
 

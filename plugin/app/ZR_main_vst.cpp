@@ -50,7 +50,7 @@ namespace {
 // Parameter texts: 8 bytes cleared, at most 7 characters written.
 void writeShort(char* text, const char* s) {
   std::memset(text, 0, 8);
-  std::strncpy(text, s, 7);
+  for (int i = 0; i < 7 && s[i]; ++i) text[i] = s[i];
 }
 const char* slot(const char* label, int which) { return label ? label + 10 * which : ""; }
 }  // namespace

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <cstdint>
 #include <deque>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "ZR_effect.h"
 
@@ -30,3 +33,13 @@ class CommandTest : public ::testing::Test {
  private:
   std::deque<std::string> lines_;
 };
+
+// n uniformly distributed samples in [-amplitude, amplitude], the same for
+// the same seed.
+inline std::vector<int32_t> randomSamples(size_t n, uint32_t seed, int32_t amplitude) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int32_t> d(-amplitude, amplitude);
+  std::vector<int32_t> x(n);
+  for (auto& v : x) v = d(rng);
+  return x;
+}

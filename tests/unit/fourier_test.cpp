@@ -104,14 +104,6 @@ class FourierTest : public CommandTest {
 
 };
 
-std::vector<int32_t> randomSamples(size_t n, uint32_t seed, int32_t amplitude) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int32_t> d(-amplitude, amplitude);
-  std::vector<int32_t> x(n);
-  for (auto& v : x) v = d(rng);
-  return x;
-}
-
 std::vector<int32_t> sineSamples(size_t n, double amplitude, double cycles, double phase) {
   std::vector<int32_t> x(n);
   for (size_t i = 0; i < n; ++i)

@@ -82,13 +82,6 @@ class NoisegateTest : public CommandTest {
 
 };
 
-std::vector<int32_t> noise(size_t n, uint32_t seed, int32_t amplitude) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int32_t> d(-amplitude, amplitude);
-  std::vector<int32_t> x(n);
-  for (auto& v : x) v = d(rng);
-  return x;
-}
 
 // ---------------------------------------------------------------- construction and parameters
 
@@ -254,7 +247,7 @@ TEST_F(NoisegateTest, TemporaryViewsAreRestored) {
   build();
   int32_t* gainData = gate->gains->data;
   int32_t* responseData = gate->inverse->output->data;
-  block(noise(512, 1, 1 << 28));
+  block(randomSamples(512, 1, 1 << 28));
   EXPECT_EQ(gate->gains->data, gainData);
   EXPECT_EQ(gate->gains->length, 2048);
   EXPECT_EQ(gate->gains->count, 2048);
@@ -282,7 +275,7 @@ TEST_F(NoisegateTest, ImpulseResponseIsSplitIntoZeroPaddedHalves) {
     ASSERT_EQ(cmd("%o -w", gate, &thresholds), ZR_OK);
     ASSERT_EQ(cmd("%o -l %i", thresholds, c.bins), ZR_OK);
     for (int j = 0; j < c.bins; ++j) thresholds->data[j] = 3000000 + 20000 * (j % 13);
-    for (int b = 0; b < 3; ++b) block(noise(512, 50 + b, 1 << 28));
+    for (int b = 0; b < 3; ++b) block(randomSamples(512, 50 + b, 1 << 28));
 
     ZR_Buffer* gains = nullptr;
     ZR_Fourier_Transform* reference = nullptr;
@@ -310,7 +303,7 @@ TEST_F(NoisegateTest, ImpulseResponseIsSplitIntoZeroPaddedHalves) {
 
 TEST_F(NoisegateTest, FirstOutputOfTheFirstBlockIsSilent) {
   build();
-  block(noise(512, 2, 1 << 30));
+  block(randomSamples(512, 2, 1 << 30));
   for (int i = 0; i < 2048; ++i) ASSERT_EQ(out1->data[i], 0) << i;
   bool any = false;
   for (int i = 0; i < 2048; ++i) any = any || out2->data[i] != 0;
@@ -391,9 +384,9 @@ TEST_F(NoisegateTest, SilenceGivesUnityGainUnlessThresholded) {
 
 TEST_F(NoisegateTest, GainsAreMirrored) {
   build();
-  for (int i = 0; i < 3; ++i) block(noise(512, 10 + i, 1 << 29));
+  for (int i = 0; i < 3; ++i) block(randomSamples(512, 10 + i, 1 << 29));
   for (int j = 0; j < 513; ++j) gate->thresholds->data[j] = 200000 + 1000 * (j % 7);
-  block(noise(512, 20, 1 << 29));
+  block(randomSamples(512, 20, 1 << 29));
   const int32_t* g = gate->gains->data;
   int between = 0;
   for (int j = 1; j < 512; ++j) {
@@ -408,7 +401,7 @@ TEST_F(NoisegateTest, LearningApproachesTheMagnitudeGeometrically) {
   build();
   // Steady noise: the same 512 samples every block, so once the history is
   // full the windowed magnitudes repeat exactly.
-  std::vector<int32_t> x = noise(512, 3, 1 << 29);
+  std::vector<int32_t> x = randomSamples(512, 3, 1 << 29);
   block(x);
   block(x);
   const int32_t* a = gate->analysis->output->data;
@@ -459,7 +452,7 @@ TEST_F(NoisegateTest, LearningApproachesTheMagnitudeGeometrically) {
   // Frozen once learning is off.
   ASSERT_EQ(cmd("%o -a 0", gate), ZR_OK);
   gate->thresholds->data[5] = 1234;
-  block(noise(512, 99, 1 << 30));
+  block(randomSamples(512, 99, 1 << 30));
   EXPECT_EQ(gate->thresholds->data[5], 1234);
 }
 
@@ -524,7 +517,7 @@ class GateModel {
 TEST_F(NoisegateTest, FiltersLikeTheDoubleModel) {
   build();
   // Noise with two tones; thresholds learnt on the noise alone, then frozen.
-  std::vector<int32_t> stream = noise(512 * 12, 7, 1 << 27);
+  std::vector<int32_t> stream = randomSamples(512 * 12, 7, 1 << 27);
   for (size_t i = 0; i < stream.size(); ++i)
     if (i >= 512 * 4)
       stream[i] += static_cast<int32_t>(4e8 * std::sin(2.0 * kPi * 40.5 * i / kN) +

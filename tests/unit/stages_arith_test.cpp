@@ -12,10 +12,29 @@ namespace {
 const int32_t kMin = INT32_MIN;
 const int32_t kMax = INT32_MAX;
 
+// Oper on inputs a and b into out1, Koef on a into out2, in one pipe.
+struct OperGraph {
+  ZR_Buffer *a, *b, *out1, *out2;
+  ZR_Effect_Oper* oper = nullptr;
+  ZR_Effect_Koef* koef = nullptr;
+};
+
 class StageArith : public StageFixture {
  protected:
   static const int N = 16;
   void SetUp() override { makePipe(N); }
+
+  OperGraph operGraph() {
+    OperGraph g;
+    g.a = makeBuffer();
+    g.b = makeBuffer();
+    g.out1 = makeBuffer();
+    g.out2 = makeBuffer();
+    EXPECT_EQ(cmd("ZR_Effect_Oper -i1 %o -i2 %o -o %o", &g.oper, g.a, g.b, g.out1), ZR_OK);
+    EXPECT_EQ(cmd("ZR_Effect_Koef -i %o -o %o", &g.koef, g.a, g.out2), ZR_OK);
+    endPipe();
+    return g;
+  }
 };
 
 // ---------------------------------------------------------------- models
@@ -78,15 +97,10 @@ const OperCase kOperCases[] = {
 };
 
 TEST_F(StageArith, OperatorTableBothClasses) {
-  ZR_Buffer* a = makeBuffer();
-  ZR_Buffer* b = makeBuffer();
-  ZR_Buffer* out1 = makeBuffer();
-  ZR_Buffer* out2 = makeBuffer();
-  ZR_Effect_Oper* oper = nullptr;
-  ZR_Effect_Koef* koef = nullptr;
-  ASSERT_EQ(cmd("ZR_Effect_Oper -i1 %o -i2 %o -o %o", &oper, a, b, out1), ZR_OK);
-  ASSERT_EQ(cmd("ZR_Effect_Koef -i %o -o %o", &koef, a, out2), ZR_OK);
-  endPipe();
+  OperGraph g = operGraph();
+  ZR_Buffer *a = g.a, *b = g.b, *out1 = g.out1, *out2 = g.out2;
+  ZR_Effect_Oper* oper = g.oper;
+  ZR_Effect_Koef* koef = g.koef;
   for (const OperCase& c : kOperCases) {
     SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.a) + " " + std::to_string(c.b));
     ASSERT_EQ(cmd("%o -oper %s", oper, c.op), ZR_OK);
@@ -106,15 +120,10 @@ TEST_F(StageArith, OperatorTableBothClasses) {
 }
 
 TEST_F(StageArith, OperatorsAndModesAgainstModel) {
-  ZR_Buffer* a = makeBuffer();
-  ZR_Buffer* b = makeBuffer();
-  ZR_Buffer* out1 = makeBuffer();
-  ZR_Buffer* out2 = makeBuffer();
-  ZR_Effect_Oper* oper = nullptr;
-  ZR_Effect_Koef* koef = nullptr;
-  ASSERT_EQ(cmd("ZR_Effect_Oper -i1 %o -i2 %o -o %o", &oper, a, b, out1), ZR_OK);
-  ASSERT_EQ(cmd("ZR_Effect_Koef -i %o -o %o", &koef, a, out2), ZR_OK);
-  endPipe();
+  OperGraph g = operGraph();
+  ZR_Buffer *a = g.a, *b = g.b, *out1 = g.out1, *out2 = g.out2;
+  ZR_Effect_Oper* oper = g.oper;
+  ZR_Effect_Koef* koef = g.koef;
   const char* ops[] = {"add", "sub", "mul", "div"};
   for (const char* op : ops)
     for (const std::string& mode : modes())

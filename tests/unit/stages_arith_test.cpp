@@ -101,6 +101,8 @@ TEST_F(StageArith, OperatorTableBothClasses) {
   ZR_Buffer *a = g.a, *b = g.b, *out1 = g.out1, *out2 = g.out2;
   ZR_Effect_Oper* oper = g.oper;
   ZR_Effect_Koef* koef = g.koef;
+  ASSERT_NE(oper, nullptr);
+  ASSERT_NE(koef, nullptr);
   for (const OperCase& c : kOperCases) {
     SCOPED_TRACE(std::string(c.op) + " " + std::to_string(c.a) + " " + std::to_string(c.b));
     ASSERT_EQ(cmd("%o -oper %s", oper, c.op), ZR_OK);
@@ -124,6 +126,8 @@ TEST_F(StageArith, OperatorsAndModesAgainstModel) {
   ZR_Buffer *a = g.a, *b = g.b, *out1 = g.out1, *out2 = g.out2;
   ZR_Effect_Oper* oper = g.oper;
   ZR_Effect_Koef* koef = g.koef;
+  ASSERT_NE(oper, nullptr);
+  ASSERT_NE(koef, nullptr);
   const char* ops[] = {"add", "sub", "mul", "div"};
   for (const char* op : ops)
     for (const std::string& mode : modes())
